@@ -1,0 +1,6 @@
+// Umbrella header of the CoreFoundation stand-in.
+#pragma once
+
+#include <keelward/platform/CoreFoundation/CFBase.h>
+#include <keelward/platform/CoreFoundation/CFData.h>
+#include <keelward/platform/CoreFoundation/CFString.h>

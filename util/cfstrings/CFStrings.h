@@ -1,0 +1,3 @@
+// Unicode string utilities on the CoreFoundation layer.
+#pragma once
+#include <keelward/Base.h>

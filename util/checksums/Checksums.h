@@ -1,0 +1,3 @@
+// Checksums, bit and numeric helpers, Base64.
+#pragma once
+#include <keelward/Base.h>

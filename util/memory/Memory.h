@@ -1,0 +1,3 @@
+// Allocators and Memory Manager handle utilities.
+#pragma once
+#include <keelward/Base.h>

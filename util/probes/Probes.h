@@ -1,0 +1,3 @@
+// Feature, keyboard and event probes.
+#pragma once
+#include <keelward/Base.h>

@@ -1,0 +1,3 @@
+// Byte-string comparison, Unicode and Latin-1 transcoding, articles, line endings.
+#pragma once
+#include <keelward/Base.h>

@@ -1,0 +1,3 @@
+// Integer, address and version text.
+#pragma once
+#include <keelward/Base.h>
