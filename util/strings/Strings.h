@@ -1,3 +1,4 @@
 // Byte-string comparison, Unicode and Latin-1 transcoding, articles, line endings.
 #pragma once
 #include <keelward/Base.h>
+#include <keelward/strings/Latin1MacTables.h>
