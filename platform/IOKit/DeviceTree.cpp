@@ -1,5 +1,6 @@
 #include <keelward/platform/IOKit/DeviceTree.h>
 
+#include <dirent.h>
 #include <sys/stat.h>
 
 #include <algorithm>
@@ -63,19 +64,66 @@ DeviceTree DeviceTree::AtFolder(std::string folder) {
     return tree;
 }
 
+namespace {
+
+bool IsFolder(const std::string& path) {
+    struct stat info;
+    return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+// The one entry of `folder` named "<name>@<unit address>", or nothing when there is
+// none or more than one.
+std::optional<std::string> EntryWithUnitAddress(const std::string& folder, std::string_view name) {
+    DIR* directory = ::opendir(folder.c_str());
+    if (directory == nullptr) return std::nullopt;
+    std::optional<std::string> found;
+    bool ambiguous = false;
+    while (const dirent* entry = ::readdir(directory)) {
+        const std::string_view entryName(entry->d_name);
+        if (entryName.size() > name.size() && entryName.starts_with(name) && entryName[name.size()] == '@') {
+            ambiguous = found.has_value();
+            found = std::string(entryName);
+        }
+    }
+    ::closedir(directory);
+    return ambiguous ? std::nullopt : found;
+}
+
+}  // namespace
+
+std::optional<std::string> DeviceTree::NodeFolder(std::string_view path) const {
+    std::string folder = *folder_;
+    if (!IsFolder(folder)) return std::nullopt;
+    for (std::size_t start = 1; start < path.size();) {
+        const std::size_t slash = std::min(path.find('/', start), path.size());
+        const std::string_view part = path.substr(start, slash - start);
+        start = slash + 1;
+        if (part.empty()) continue;
+        std::string next = folder + '/' + std::string(part);
+        if (!IsFolder(next)) {
+            if (part.find('@') != std::string_view::npos) return std::nullopt;
+            const std::optional<std::string> entry = EntryWithUnitAddress(folder, part);
+            if (!entry) return std::nullopt;
+            next = folder + '/' + *entry;
+            if (!IsFolder(next)) return std::nullopt;
+        }
+        folder = std::move(next);
+    }
+    return folder;
+}
+
 bool DeviceTree::HasNode(std::string_view path) const {
     if (!IsSafeNodePath(path)) return false;
     if (!folder_) {
         return std::find(std::begin(kBuiltInNodes), std::end(kBuiltInNodes), path) != std::end(kBuiltInNodes);
     }
-    struct stat info;
-    const std::string node = *folder_ + std::string(path);
-    return ::stat(node.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+    return NodeFolder(path).has_value();
 }
 
 std::optional<std::vector<UInt8>> DeviceTree::Property(std::string_view path, std::string_view name) const {
-    if (!IsSafeName(name) || !HasNode(path)) return std::nullopt;
+    if (!IsSafeName(name) || !IsSafeNodePath(path)) return std::nullopt;
     if (!folder_) {
+        if (!HasNode(path)) return std::nullopt;
         for (const BuiltInProperty& property : kBuiltInProperties) {
             if (property.node == path && property.name == name) {
                 return std::vector<UInt8>(property.value.begin(), property.value.end());
@@ -83,9 +131,9 @@ std::optional<std::vector<UInt8>> DeviceTree::Property(std::string_view path, st
         }
         return std::nullopt;
     }
-    std::string file = *folder_ + std::string(path);
-    if (!file.ends_with('/')) file += '/';
-    file += name;
+    const std::optional<std::string> node = NodeFolder(path);
+    if (!node) return std::nullopt;
+    const std::string file = *node + '/' + std::string(name);
     struct stat info;
     if (::stat(file.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return std::nullopt;
     std::ifstream in(file, std::ios::binary);

@@ -25,6 +25,11 @@ public:
     std::optional<std::vector<UInt8>> Property(std::string_view path, std::string_view name) const;
 
 private:
+    // The folder of a node. As in Open Firmware, a path component without a unit
+    // address ("rom") names the one node of that name whatever its address
+    // ("rom@ff800000").
+    std::optional<std::string> NodeFolder(std::string_view path) const;
+
     std::optional<std::string> folder_;  // none: the built-in tree
 };
 

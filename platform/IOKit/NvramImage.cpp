@@ -92,7 +92,7 @@ std::optional<std::vector<UInt8>> NvramUnescapeData(std::span<const UInt8> store
     return out;
 }
 
-kern_return_t NvramImage::Parse(std::vector<UInt8> bytes, NvramImage& out) {
+kern_return_t NvramImage::Parse(std::vector<UInt8> bytes, NvramImage& out, bool checkBankAdler) {
     NvramImage image;
     if (bytes.size() < kHeaderSize || bytes.size() > kMaximumImageSize) return kIOReturnBadMedia;
     for (std::size_t offset = 0; offset < bytes.size();) {
@@ -109,7 +109,7 @@ kern_return_t NvramImage::Parse(std::vector<UInt8> bytes, NvramImage& out) {
     image.hasBankHeader_ = first.signature == kBankHeaderSignature && first.name == kBankHeaderName;
     if (image.hasBankHeader_) {
         if (first.size < 2 * kHeaderSize) return kIOReturnBadMedia;
-        if (ReadBig32(bytes.data() + kAdlerOffset) != BankAdler32(bytes)) return kIOReturnBadMedia;
+        if (checkBankAdler && ReadBig32(bytes.data() + kAdlerOffset) != BankAdler32(bytes)) return kIOReturnBadMedia;
     }
 
     // Firmware keeps its variables in "common"; emulators name the partition "system".

@@ -41,9 +41,12 @@ public:
     static constexpr std::size_t kGenerationOffset = 0x14;
 
     // Validates the partition chain, every header checksum, the bank header's
-    // Adler-32 (two-bank layout) and the variable entries. kIOReturnBadMedia when any
-    // of them is broken; `out` is then left as it was.
-    static kern_return_t Parse(std::vector<UInt8> bytes, NvramImage& out);
+    // Adler-32 (two-bank layout, unless `checkBankAdler` is false) and the variable
+    // entries. kIOReturnBadMedia when any of them is broken; `out` is then left as it
+    // was. A kernel's NVRAM device shows its working copy, whose bank header the
+    // kernel only brings up to date when it commits to flash: its Adler-32 is not
+    // checked.
+    static kern_return_t Parse(std::vector<UInt8> bytes, NvramImage& out, bool checkBankAdler = true);
 
     // A fresh 8 KiB image in the two-bank layout: the bank header, a 2 KiB "common"
     // partition holding "security-mode=none", free space to the end.

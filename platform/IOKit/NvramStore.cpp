@@ -16,6 +16,7 @@ namespace keelward {
 namespace {
 
 std::atomic<long long> gLockTimeoutMs{10'000};
+std::atomic<bool> gTreatImagesAsDevices{false};
 
 // The NVRAM driver's request to commit the image to the flash part.
 constexpr unsigned long kNvramSyncRequest = _IO('p', 0x43);
@@ -163,8 +164,9 @@ void SyncFolder(const std::string& path) {
 // Opens the image and takes a lock on it. A writer replaces the image by renaming a
 // new file over it, so a lock won on the old file protects nothing: after locking,
 // the path must still name the locked file, or we start again.
-kern_return_t OpenLocked(const std::string& path, int flags, int lockOperation, FileDescriptor& out,
-                         struct stat& info) {
+kern_return_t OpenLocked(const NvramLocation& location, int flags, int lockOperation, FileDescriptor& out,
+                         struct stat& info, bool& device) {
+    const std::string& path = location.path;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(gLockTimeoutMs.load());
     auto pause = std::chrono::microseconds(200);
     for (;;) {
@@ -178,7 +180,8 @@ kern_return_t OpenLocked(const std::string& path, int flags, int lockOperation, 
         }
         struct stat current;
         if (::fstat(fd.get(), &info) != 0) return StatusForErrno(errno);
-        if (S_ISCHR(info.st_mode)) {
+        device = S_ISCHR(info.st_mode) || (location.treatAsDevice && S_ISREG(info.st_mode));
+        if (device) {
             out = std::move(fd);
             return kIOReturnSuccess;
         }
@@ -195,9 +198,11 @@ kern_return_t OpenLocked(const std::string& path, int flags, int lockOperation, 
 
 void NvramSetLockTimeout(std::chrono::milliseconds timeout) { gLockTimeoutMs = timeout.count(); }
 
+void NvramSetTreatImagesAsDevices(bool treatAsDevices) { gTreatImagesAsDevices = treatAsDevices; }
+
 NvramLocation NvramImageLocation() {
     if (const char* explicitPath = std::getenv("KEELWARD_NVRAM"); explicitPath != nullptr && *explicitPath != '\0') {
-        return {explicitPath, false};
+        return {explicitPath, /*createFolders=*/false, gTreatImagesAsDevices.load()};
     }
     std::string stateHome;
     if (const char* xdg = std::getenv("XDG_STATE_HOME"); xdg != nullptr && xdg[0] == '/') {
@@ -210,7 +215,7 @@ NvramLocation NvramImageLocation() {
         }
         stateHome = std::string(home) + "/.local/state";
     }
-    return {stateHome + "/keelward/nvram", true};
+    return {stateHome + "/keelward/nvram", /*createFolders=*/true, gTreatImagesAsDevices.load()};
 }
 
 kern_return_t NvramFile::EnsureExists() const {
@@ -218,6 +223,9 @@ kern_return_t NvramFile::EnsureExists() const {
     struct stat info;
     if (::stat(path.c_str(), &info) == 0) return kIOReturnSuccess;
     if (errno != ENOENT) return StatusForErrno(errno);
+    // A missing device node means the machine has no such device; an image file
+    // created in its place would only hide that.
+    if (ParentOf(path) == "/dev") return kIOReturnNotFound;
     if (location_.createFolders) {
         if (const kern_return_t status = MakeFolders(ParentOf(path)); status != kIOReturnSuccess) return status;
     }
@@ -238,20 +246,23 @@ kern_return_t NvramFile::EnsureExists() const {
 kern_return_t NvramFile::Read(NvramImage& out) const {
     FileDescriptor fd;
     struct stat info;
-    if (const kern_return_t status = OpenLocked(location_.path, O_RDONLY, LOCK_SH, fd, info);
+    bool device = false;
+    if (const kern_return_t status = OpenLocked(location_, O_RDONLY, LOCK_SH, fd, info, device);
         status != kIOReturnSuccess) {
         return status;
     }
     std::vector<UInt8> bytes;
     if (const kern_return_t status = ReadAll(fd.get(), bytes); status != kIOReturnSuccess) return status;
-    return NvramImage::Parse(std::move(bytes), out);
+    return NvramImage::Parse(std::move(bytes), out, !device);
 }
 
 kern_return_t NvramFile::Update(const std::function<kern_return_t(NvramImage&)>& change) const {
     const std::string& path = location_.path;
     FileDescriptor fd;
     struct stat info;
-    if (const kern_return_t status = OpenLocked(path, O_RDWR, LOCK_EX, fd, info); status != kIOReturnSuccess) {
+    bool device = false;
+    if (const kern_return_t status = OpenLocked(location_, O_RDWR, LOCK_EX, fd, info, device);
+        status != kIOReturnSuccess) {
         return status;
     }
     // A file marked read-only stays unchanged, even for a process that could
@@ -261,17 +272,19 @@ kern_return_t NvramFile::Update(const std::function<kern_return_t(NvramImage&)>&
     std::vector<UInt8> bytes;
     if (const kern_return_t status = ReadAll(fd.get(), bytes); status != kIOReturnSuccess) return status;
     NvramImage image;
-    if (const kern_return_t status = NvramImage::Parse(std::move(bytes), image); status != kIOReturnSuccess) {
+    if (const kern_return_t status = NvramImage::Parse(std::move(bytes), image, !device);
+        status != kIOReturnSuccess) {
         return status;
     }
     if (const kern_return_t status = change(image); status != kIOReturnSuccess) return status;
 
-    if (S_ISCHR(info.st_mode)) {
+    if (device) {
         // The kernel keeps the bank header of the device itself.
         if (const kern_return_t status = WriteAll(fd.get(), image.Bytes(), 0); status != kIOReturnSuccess) {
             return status;
         }
-        ::ioctl(fd.get(), kNvramSyncRequest);  // not every NVRAM driver knows it
+        if (S_ISCHR(info.st_mode)) ::ioctl(fd.get(), kNvramSyncRequest);  // not every NVRAM driver knows it
+        else if (::fsync(fd.get()) != 0) return StatusForErrno(errno);
         return kIOReturnSuccess;
     }
 

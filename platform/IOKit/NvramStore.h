@@ -14,7 +14,10 @@ namespace keelward {
 // $XDG_STATE_HOME/keelward/nvram (~/.local/state/keelward/nvram when that is unset).
 struct NvramLocation {
     std::string path;
-    bool createFolders;  // only the default location is created with its folders
+    bool createFolders = false;  // only the default location is created with its folders
+    // Handle a regular file the way a character device is handled (tests of the
+    // device path); a character device is always handled so.
+    bool treatAsDevice = false;
 };
 NvramLocation NvramImageLocation();
 
@@ -32,14 +35,20 @@ public:
     kern_return_t Read(NvramImage& out) const;
 
     // Reads the image under an exclusive lock, lets `change` edit it and writes the
-    // result: a regular file is replaced atomically (a new file flushed to disk and
-    // renamed over the old one), a character device is written in place. Nothing is
-    // written when reading, validating or `change` fails; its status is returned.
+    // result. A regular file is replaced atomically (a new file flushed to disk and
+    // renamed over the old one) with its bank header brought up to date. A character
+    // device (the kernel's /dev/nvram) is written in place and asked to commit; the
+    // kernel keeps its bank header itself. Nothing is written when reading,
+    // validating or `change` fails; its status is returned.
     kern_return_t Update(const std::function<kern_return_t(NvramImage&)>& change) const;
 
 private:
     NvramLocation location_;
 };
+
+// From now on, handle every image as a character device is handled (tests that run
+// a program's device path on a regular file).
+void NvramSetTreatImagesAsDevices(bool treatAsDevices);
 
 // How long a reader or writer waits for another process's lock before giving up
 // with kIOReturnCannotLock (10 seconds unless changed).

@@ -1,5 +1,5 @@
 // keelwardctl run as a program against NVRAM images in a scratch folder.
-#include <keelward/platform/IOKit/NvramImage.h>
+#include "NvramTestImages.h"
 
 #include <gtest/gtest.h>
 
@@ -54,7 +54,7 @@ protected:
 
     // Runs keelwardctl with `arguments` as its whole argument vector (argument 0
     // included) on the scratch image.
-    Outcome Keelwardctl(std::vector<std::string> arguments) const {
+    Outcome Keelwardctl(std::vector<std::string> arguments, const char* program = KEELWARDCTL_PATH) const {
         int out[2];
         EXPECT_EQ(::pipe(out), 0);
         const std::string nvram = "KEELWARD_NVRAM=" + image_.string();
@@ -66,7 +66,7 @@ protected:
             for (std::string& argument : arguments) argv.push_back(argument.data());
             argv.push_back(nullptr);
             char* envp[] = {const_cast<char*>(nvram.c_str()), nullptr};
-            ::execve(KEELWARDCTL_PATH, argv.data(), envp);
+            ::execve(program, argv.data(), envp);
             ::_exit(127);
         }
         ::close(out[1]);
@@ -213,6 +213,27 @@ TEST_F(KeelwardctlTest, BrokenOrUnwritableStoreFailsAndStaysByteIdentical) {
     EXPECT_EQ(run.output, "bad");
     EXPECT_EQ(run.exitStatus, 0xF0);  // not found
     EXPECT_FALSE(fs::exists(image_.parent_path()));
+}
+
+// A PowerPC Macintosh's /dev/nvram, played by a regular file through the test build
+// that handles images as the device: only the changed variables' bytes move.
+TEST_F(KeelwardctlTest, DevicePathChangesOnlyTheVariables) {
+    const std::vector<UInt8> original = testing::MacintoshNvram();
+    WriteFile(image_, original);
+    const Outcome run = Keelwardctl({"keelwardctl", "-passhunter2", "-modecommand"}, KEELWARDCTL_DEVICE_SEAM_PATH);
+    EXPECT_EQ(run.output, "command");
+    EXPECT_EQ(run.exitStatus, 0);
+    const std::vector<UInt8> after = ReadFile(image_);
+    NvramImage image;
+    ASSERT_EQ(NvramImage::Parse(after, image, /*checkBankAdler=*/false), kIOReturnSuccess);
+    const NvramPartition& common = image.VariablesPartition();
+    for (std::size_t i = 0; i < after.size(); ++i) {
+        if (i >= common.offset + 16 && i < common.offset + common.size) continue;
+        ASSERT_EQ(after[i], original[i]) << "byte " << i << " outside the variables changed";
+    }
+    EXPECT_EQ(image.StoredValue("security-mode"), Bytes("command"));
+    EXPECT_EQ(NvramUnescapeData(*image.StoredValue("security-password")), Encoded("hunter2"));
+    EXPECT_EQ(image.StoredValue("boot-device"), Bytes("hd:,\\\\:tbxi"));
 }
 
 TEST_F(KeelwardctlTest, ConcurrentRunsAllSucceedAndLeaveAValidImage) {

@@ -1,4 +1,4 @@
-#include <keelward/platform/IOKit/NvramImage.h>
+#include "NvramTestImages.h"
 
 #include <gtest/gtest.h>
 #include <zlib.h>
@@ -9,28 +9,9 @@
 namespace keelward {
 namespace {
 
+using testing::ImageBuilder;
+
 std::vector<UInt8> Bytes(std::string_view text) { return std::vector<UInt8>(text.begin(), text.end()); }
-
-// Builds images partition by partition, with correct checksums unless told otherwise.
-class ImageBuilder {
-public:
-    ImageBuilder& Partition(UInt8 signature, std::string_view name, std::size_t size, std::string_view body = {}) {
-        const std::size_t offset = bytes_.size();
-        bytes_.resize(offset + std::max<std::size_t>(size, 16), 0);  // a header even when its length says 0
-        UInt8* header = bytes_.data() + offset;
-        header[0] = signature;
-        header[2] = static_cast<UInt8>((size / 16) >> 8);
-        header[3] = static_cast<UInt8>(size / 16);
-        std::memcpy(header + 4, name.data(), std::min<std::size_t>(name.size(), 12));
-        header[1] = NvramHeaderChecksum(std::span(header, 16));
-        std::memcpy(header + 16, body.data(), body.size());
-        return *this;
-    }
-    std::vector<UInt8> Build() const { return bytes_; }
-
-private:
-    std::vector<UInt8> bytes_;
-};
 
 // An emulator-style image: no bank header, variables in "system", other partitions around.
 std::vector<UInt8> EmulatorImage() {

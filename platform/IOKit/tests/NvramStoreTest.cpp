@@ -1,3 +1,5 @@
+#include "NvramTestImages.h"
+
 #include <keelward/platform/IOKit/FirmwareVariables.h>
 #include <keelward/platform/IOKit/NvramStore.h>
 #include <keelward/platform/IOKit/RegistryBackend.h>
@@ -198,6 +200,50 @@ TEST_F(NvramStoreTest, ConcurrentWritersLoseNoUpdate) {
     EXPECT_EQ(FolderEntries(), std::vector<std::string>{"nvram"});
 }
 
+// A kernel's /dev/nvram, played by a regular file: written in place, the bank header
+// left to the kernel, only the changed variable's bytes touched.
+TEST_F(NvramStoreTest, DevicePathWritesInPlaceAndLeavesTheBankHeaderToTheKernel) {
+    const std::vector<UInt8> original = testing::MacintoshNvram();
+    WriteFile(image_, original);
+    struct stat info;
+    ASSERT_EQ(::stat(image_.c_str(), &info), 0);
+    const ino_t inode = info.st_ino;
+    NvramLocation location = NvramImageLocation();
+    location.treatAsDevice = true;
+    const NvramFile device(location);
+    const auto set = [&](std::string_view name, std::string_view value) {
+        return device.Update([&](NvramImage& image) { return image.SetStoredValue(name, Bytes(value)); });
+    };
+    ASSERT_EQ(set("security-mode", "full"), kIOReturnSuccess);
+    // The bank header is now stale, as on a device the kernel has not committed yet;
+    // the device path must still accept its own earlier write.
+    ASSERT_EQ(set("security-password", "\x35\x28"), kIOReturnSuccess);
+
+    const std::vector<UInt8> after = ReadFile(image_);
+    ::stat(image_.c_str(), &info);
+    EXPECT_EQ(info.st_ino, inode) << "a device is written in place, not replaced";
+    ASSERT_EQ(after.size(), original.size());
+    NvramImage parsed;
+    ASSERT_EQ(NvramImage::Parse(after, parsed, /*checkBankAdler=*/false), kIOReturnSuccess);
+    const NvramPartition& common = parsed.VariablesPartition();
+    std::size_t changed = 0;
+    for (std::size_t i = 0; i < after.size(); ++i) {
+        if (after[i] == original[i]) continue;
+        ++changed;
+        EXPECT_TRUE(i >= common.offset + 16 && i < common.offset + common.size) << "byte " << i << " changed";
+    }
+    EXPECT_GT(changed, 0u);
+    EXPECT_EQ(parsed.StoredValue("security-mode"), Bytes("full"));
+    EXPECT_EQ(parsed.StoredValue("aapl,pci"), Bytes(std::string_view("\x01\xFF\x05\x02\xFF\x83\x07", 7)));
+    EXPECT_EQ(parsed.Entries().size(), 11u);
+    EXPECT_EQ(parsed.Entries().back().first, "security-password");
+
+    // Without write permission on the device nothing changes.
+    ::chmod(image_.c_str(), 0444);
+    EXPECT_EQ(set("security-mode", "none"), kIOReturnNotPermitted);
+    EXPECT_EQ(ReadFile(image_), after);
+}
+
 // Both programs' password writes, text or data, land in the same stored form.
 TEST_F(NvramStoreTest, RegistryStoresEachVariableInItsOwnForm) {
     mach_port_t port;
@@ -264,6 +310,19 @@ TEST_F(NvramStoreTest, DeviceTreeComesFromAFolderOrTheBuiltInMachine) {
     EXPECT_EQ(IORegistryEntryGetProperty(bootROM, "../boot-rom/security-modes", buffer, &size), kIOReturnNotFound);
     IOObjectRelease(bootROM);
     EXPECT_EQ(IORegistryEntryFromPath(port, "IODeviceTree:/rom/../rom/boot-rom"), IO_OBJECT_NULL);
+
+    // /proc/device-tree names nodes with their unit addresses; a path without them
+    // finds the one node of that name.
+    fs::remove_all(folder_ / "tree");
+    fs::create_directories(folder_ / "tree/rom@ff800000/boot-rom@fff00000");
+    WriteFile(folder_ / "tree/rom@ff800000/boot-rom@fff00000/security-modes", Bytes("x"));
+    bootROM = IORegistryEntryFromPath(port, "IODeviceTree:/rom/boot-rom");
+    ASSERT_NE(bootROM, IO_OBJECT_NULL);
+    size = sizeof buffer;
+    EXPECT_EQ(IORegistryEntryGetProperty(bootROM, "security-modes", buffer, &size), kIOReturnSuccess);
+    IOObjectRelease(bootROM);
+    fs::create_directories(folder_ / "tree/rom@ff900000");  // now ambiguous
+    EXPECT_EQ(IORegistryEntryFromPath(port, "IODeviceTree:/rom/boot-rom"), IO_OBJECT_NULL);
     EXPECT_EQ(IORegistryEntryFromPath(port, "IOService:/rom/boot-rom"), IO_OBJECT_NULL);
     ::unsetenv("KEELWARD_DEVICE_TREE");
 }
