@@ -3,6 +3,7 @@
 #include <keelward/platform/Carbon/Gestalt.h>
 #include <keelward/platform/Carbon/SystemServices.h>
 
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -254,20 +255,23 @@ Boolean HasNavServices() { return 0; }
 Boolean HasFindByContent(SInt32* outVersion) { return QueryInto(MakeOSType("fbcv"), outVersion); }
 
 Boolean IsRunningMinimumSystem(UInt32 inMinimum, UInt32* outVersion) {
-    static Boolean sInitialized = false;
-    static UInt32 sVersion = 0;
-    if (!sInitialized) {
+    // Filled without a lock: threads racing on the first call store the same version.
+    // Atomics keep that race well-defined; the release store publishes sVersion.
+    static std::atomic<Boolean> sInitialized{false};
+    static std::atomic<UInt32> sVersion{0};
+    if (!sInitialized.load(std::memory_order_acquire)) {
         SInt32 response = 0;
         if (!Query(MakeOSType("sysv"), response)) {
             return 0;
         }
-        sVersion = UInt32(response);
-        sInitialized = true;
+        sVersion.store(UInt32(response), std::memory_order_relaxed);
+        sInitialized.store(true, std::memory_order_release);
     }
+    const UInt32 version = sVersion.load(std::memory_order_relaxed);
     if (outVersion != nullptr) {
-        *outVersion = sVersion;
+        *outVersion = version;
     }
-    return sVersion >= inMinimum;
+    return version >= inMinimum;
 }
 
 Boolean IsRunningMacOS8OrLater(UInt32* outVersion) { return IsRunningMinimumSystem(0x0800, outVersion); }
@@ -346,13 +350,13 @@ Boolean HasProcessManagerLoaded() {
 Boolean HasFolderRoutingSupport() { return ResponseBits(MakeOSType("fold"), 1 << 1) != 0; }
 
 Boolean HasAquaMenuLayout() {
-    static Boolean sInitialized = false;
-    static Boolean sHasFeature = false;
-    if (!sInitialized) {
-        sHasFeature = ResponseBits(MakeOSType("menu"), 1 << 1) != 0;
-        sInitialized = true;
+    static std::atomic<Boolean> sInitialized{false};
+    static std::atomic<Boolean> sHasFeature{false};
+    if (!sInitialized.load(std::memory_order_acquire)) {
+        sHasFeature.store(ResponseBits(MakeOSType("menu"), 1 << 1) != 0, std::memory_order_relaxed);
+        sInitialized.store(true, std::memory_order_release);
     }
-    return sHasFeature;
+    return sHasFeature.load(std::memory_order_relaxed);
 }
 
 Boolean IsRunningInBlueBox() { return ResponseBits(MakeOSType("bbox"), 1 << 0) != 0; }
@@ -364,13 +368,13 @@ Boolean HasBoxlessBlueBox() { return ResponseBits(MakeOSType("bbox"), 1 << 2) !=
 Boolean HasSerialPortArbitration() { return ResponseBits(MakeOSType("arb "), 1 << 0) != 0; }
 
 Boolean HasHFSPlusAPIs() {
-    static Boolean sInitialized = false;
-    static Boolean sHasFeature = false;
-    if (!sInitialized) {
-        sHasFeature = ResponseBits(MakeOSType("fs  "), 1 << 12) != 0;
-        sInitialized = true;
+    static std::atomic<Boolean> sInitialized{false};
+    static std::atomic<Boolean> sHasFeature{false};
+    if (!sInitialized.load(std::memory_order_acquire)) {
+        sHasFeature.store(ResponseBits(MakeOSType("fs  "), 1 << 12) != 0, std::memory_order_relaxed);
+        sInitialized.store(true, std::memory_order_release);
     }
-    return sHasFeature;
+    return sHasFeature.load(std::memory_order_relaxed);
 }
 
 Boolean HasLongFilenameSupport() { return IsRunningMacOSXOrLater(nullptr); }
