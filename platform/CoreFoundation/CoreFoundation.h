@@ -4,3 +4,5 @@
 #include <keelward/platform/CoreFoundation/CFBase.h>
 #include <keelward/platform/CoreFoundation/CFData.h>
 #include <keelward/platform/CoreFoundation/CFString.h>
+#include <keelward/platform/CoreFoundation/CFCharacterSet.h>
+#include <keelward/platform/CoreFoundation/CFNumberFormat.h>
