@@ -83,7 +83,9 @@ SInt32 CFStringTrimTrailingWhiteSpace(CFMutableStringRef inString) {
         const std::u16string_view text = units.View();
         std::size_t e = text.size();
         while (e > 0 && IsWhiteSpace(text[e - 1])) --e;
-        if (e < text.size()) CFStringDelete(inString, CFRangeMake(static_cast<CFIndex>(e), static_cast<CFIndex>(text.size() - e)));
+        if (e < text.size()) {
+            CFStringDelete(inString, CFRangeMake(static_cast<CFIndex>(e), static_cast<CFIndex>(text.size() - e)));
+        }
         return kNoErr;
     } catch (const std::bad_alloc&) {
         return kErrNoMemory;

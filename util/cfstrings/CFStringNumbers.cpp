@@ -46,7 +46,9 @@ UInt32 UInt64ToFormattedUString(UInt64 inValue, UniChar* outBuffer) {
     return length;
 }
 
-void UInt64ToFormattedCFString(UInt64 inValue, CFMutableStringRef ioString) { ReplaceByNumber(ioString, inValue, false); }
+void UInt64ToFormattedCFString(UInt64 inValue, CFMutableStringRef ioString) {
+    ReplaceByNumber(ioString, inValue, false);
+}
 
 void SInt64ToFormattedCFString(SInt64 inValue, CFMutableStringRef ioString) {
     // Negating as unsigned gives the most negative value its full magnitude.

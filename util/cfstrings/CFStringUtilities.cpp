@@ -79,22 +79,31 @@ SInt32 FirstCharacterLength(CFStringRef string) {
 SInt32 CFStringUtilitiesInitialize() {
     // A repeated set-up starts from scratch instead of leaking the previous sets.
     CFStringUtilitiesFinalize();
+    const auto failed = [] {
+        CFStringUtilitiesFinalize();
+        return kErrUnsupported;
+    };
 
-    kCFWhiteSpaceCharSet = CFCharacterSetGetPredefined(kCFCharacterSetWhitespaceAndNewline);
-    if (kCFWhiteSpaceCharSet == nullptr) return CFStringUtilitiesFinalize(), kErrUnsupported;
-    kCFLetterCharSet = CFCharacterSetGetPredefined(kCFCharacterSetLetter);
-    if (kCFLetterCharSet == nullptr) return CFStringUtilitiesFinalize(), kErrUnsupported;
-    gCFRomanNumercalsCharSet = SetOfCharacters("ivxlcdmIVXLCDM");
-    if (gCFRomanNumercalsCharSet == nullptr) return CFStringUtilitiesFinalize(), kErrUnsupported;
-    gCFISO9660CharSet = SetOfCharacters("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789_");
-    if (gCFISO9660CharSet == nullptr) return CFStringUtilitiesFinalize(), kErrUnsupported;
-    gCFISO9660LetterCharSet = SetOfCharacters("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz");
-    if (gCFISO9660LetterCharSet == nullptr) return CFStringUtilitiesFinalize(), kErrUnsupported;
-    gCFWindowsFilenameExclusionCharSet = SetOfCharacters("/\\:*?\"<>|");
-    if (gCFWindowsFilenameExclusionCharSet == nullptr) return CFStringUtilitiesFinalize(), kErrUnsupported;
+    if ((kCFWhiteSpaceCharSet = CFCharacterSetGetPredefined(kCFCharacterSetWhitespaceAndNewline)) == nullptr) {
+        return failed();
+    }
+    if ((kCFLetterCharSet = CFCharacterSetGetPredefined(kCFCharacterSetLetter)) == nullptr) return failed();
+    if ((gCFRomanNumercalsCharSet = SetOfCharacters("ivxlcdmIVXLCDM")) == nullptr) return failed();
+    if ((gCFISO9660CharSet = SetOfCharacters("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789_")) ==
+        nullptr) {
+        return failed();
+    }
+    if ((gCFISO9660LetterCharSet = SetOfCharacters("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz")) ==
+        nullptr) {
+        return failed();
+    }
+    if ((gCFWindowsFilenameExclusionCharSet = SetOfCharacters("/\\:*?\"<>|")) == nullptr) return failed();
     CFCharacterSetRef alphanumerics = CFCharacterSetGetPredefined(kCFCharacterSetAlphaNumeric);
-    gCFWordCharSet = alphanumerics == nullptr ? nullptr : CFCharacterSetCreateMutableCopy(kCFAllocatorDefault, alphanumerics);
-    if (gCFWordCharSet == nullptr) return CFStringUtilitiesFinalize(), kErrUnsupported;
+    if (alphanumerics == nullptr) return failed();
+    if ((gCFWordCharSet = CFCharacterSetCreateMutableCopy(kCFAllocatorDefault, alphanumerics)) == nullptr) {
+        return failed();
+    }
+    // The ASCII apostrophe keeps «o'neil» one word; U+2019 still ends a word.
     CFCharacterSetAddCharactersInString(gCFWordCharSet, CFSTR("'"));
 
     kCFArticles[0] = CFSTR("a");

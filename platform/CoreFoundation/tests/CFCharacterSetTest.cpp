@@ -34,8 +34,12 @@ TEST(CFCharacterSet, PredefinedSetsFollowUnicodeCategories) {
     for (const Case& c : cases) {
         CFCharacterSetRef set = CFCharacterSetGetPredefined(c.set);
         ASSERT_NE(set, nullptr) << c.set;
-        for (UniChar member : c.members) EXPECT_TRUE(CFCharacterSetIsCharacterMember(set, member)) << c.set << " " << int(member);
-        for (UniChar other : c.others) EXPECT_FALSE(CFCharacterSetIsCharacterMember(set, other)) << c.set << " " << int(other);
+        for (UniChar member : c.members) {
+            EXPECT_TRUE(CFCharacterSetIsCharacterMember(set, member)) << c.set << " " << int(member);
+        }
+        for (UniChar other : c.others) {
+            EXPECT_FALSE(CFCharacterSetIsCharacterMember(set, other)) << c.set << " " << int(other);
+        }
     }
     EXPECT_TRUE(CFCharacterSetIsLongCharacterMember(CFCharacterSetGetPredefined(kCFCharacterSetLetter), 0x1D49C));
     EXPECT_FALSE(CFCharacterSetIsLongCharacterMember(CFCharacterSetGetPredefined(kCFCharacterSetLetter), 0x110000));

@@ -9,7 +9,9 @@ namespace {
 // Sets the shared separator for one scope.
 class Separator {
 public:
-    explicit Separator(UniChar separator) : mSaved(gThousandsSeparatorUniChar) { gThousandsSeparatorUniChar = separator; }
+    explicit Separator(UniChar separator) : mSaved(gThousandsSeparatorUniChar) {
+        gThousandsSeparatorUniChar = separator;
+    }
     ~Separator() { gThousandsSeparatorUniChar = mSaved; }
 
 private:
