@@ -132,15 +132,12 @@ void CFStringReplace(CFMutableStringRef theString, CFRange range, CFStringRef re
     const CFStringObject* with = CFStringFromRef(replacement);
     if (string == nullptr || with == nullptr || !RangeInside(string->characters, range)) return;
     try {
-        // Built aside, so that a failed allocation leaves the string as it was and a
-        // string replacing part of itself reads its old contents.
-        std::u16string edited;
-        edited.reserve(string->characters.size() - static_cast<std::size_t>(range.length) + with->characters.size());
-        edited.append(string->characters, 0, static_cast<std::size_t>(range.location));
-        edited.append(with->characters);
-        edited.append(string->characters, static_cast<std::size_t>(range.location + range.length));
-        string->characters.swap(edited);
-    } catch (const std::bad_alloc&) {
+        // In place: std::u16string::replace copes with a source inside the string
+        // itself and leaves the string as it was when it cannot grow. A replacement of
+        // the same length costs only its own length.
+        string->characters.replace(static_cast<std::size_t>(range.location), static_cast<std::size_t>(range.length),
+                                   with->characters);
+    } catch (const std::exception&) {
     }
 }
 
