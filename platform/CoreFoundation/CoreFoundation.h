@@ -5,3 +5,5 @@
 #include <keelward/platform/CoreFoundation/CFData.h>
 #include <keelward/platform/CoreFoundation/CFOwned.h>
 #include <keelward/platform/CoreFoundation/CFString.h>
+#include <keelward/platform/CoreFoundation/CFCharacterSet.h>
+#include <keelward/platform/CoreFoundation/CFNumberFormat.h>
