@@ -2,5 +2,6 @@
 #pragma once
 
 #include <keelward/platform/CoreFoundation/CFBase.h>
+#include <keelward/platform/CoreFoundation/CFBundle.h>
 #include <keelward/platform/CoreFoundation/CFData.h>
 #include <keelward/platform/CoreFoundation/CFString.h>
