@@ -88,6 +88,19 @@ TEST(Base64Encode, CapacityRunsOut) {
     EXPECT_EQ(Base64Encode(data.data(), 7, 5, out, &count), -1);
     EXPECT_EQ(count, 4U);
     EXPECT_EQ(Base64Encode(data.data(), 0, 0, out, nullptr), 0);
+
+    // Long input, every capacity: only whole groups that fit, never a byte beyond.
+    std::string bytes(100, '\0');
+    for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<char>(i * 37 + 11);
+    const std::string full = Encode(bytes);  // 136 characters
+    for (UInt32 capacity = 0; capacity < full.size(); ++capacity) {
+        std::string partial(capacity, '?');
+        EXPECT_EQ(Base64Encode(bytes.data(), 100, capacity, partial.data(), &count), -1) << capacity;
+        const UInt32 fitting = capacity / 4 * 4;
+        ASSERT_EQ(count, fitting) << capacity;
+        EXPECT_EQ(partial.substr(0, count), full.substr(0, count));
+        EXPECT_EQ(partial.substr(count), std::string(capacity - count, '?'));
+    }
 }
 
 TEST(Base64EncodeLines, IndentedLinesOf76) {
@@ -174,6 +187,11 @@ TEST(Base64Decode, RandomDataWithNoiseRoundTrips) {
         std::string data(engine() % 3000, '\0');
         for (auto& c : data) c = static_cast<char>(engine());
         std::string text = Encode(data);
+        // The one-line and the line-wrapped encoders agree.
+        std::string wrapped(Base64EncodedLinesSize(static_cast<UInt32>(data.size()), 0), '\0');
+        Base64EncodeLines(data.data(), static_cast<UInt32>(data.size()), 0, wrapped.data(), nullptr);
+        std::erase(wrapped, '\n');
+        EXPECT_EQ(wrapped, text);
         // Sprinkle skipped bytes through the text.
         std::string noisy;
         for (char c : text) {
