@@ -23,10 +23,8 @@ Span MeasureAndSkipSpace(const char* text, UInt32 length) {
 }
 
 const char* Find(const char* begin, const char* end, char c) {
-    for (const char* p = begin; p < end; ++p) {
-        if (*p == c) return p;
-    }
-    return nullptr;
+    if (begin >= end) return nullptr;
+    return static_cast<const char*>(std::memchr(begin, c, static_cast<std::size_t>(end - begin)));
 }
 
 UInt32 Remaining(const char* p, const char* end) { return static_cast<UInt32>(end - p); }
