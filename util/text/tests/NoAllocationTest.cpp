@@ -25,9 +25,14 @@ void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
     gAllocations.fetch_add(1, std::memory_order_relaxed);
     return std::malloc(size == 0 ? 1 : size);
 }
+// These deletes pair with the replacement news above, which take memory from malloc;
+// GCC cannot see that pairing once it inlines them.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
 void operator delete(void* p) noexcept { std::free(p); }
 void operator delete(void* p, std::size_t) noexcept { std::free(p); }
 void operator delete(void* p, const std::nothrow_t&) noexcept { std::free(p); }
+#pragma GCC diagnostic pop
 
 namespace keelward {
 namespace {
