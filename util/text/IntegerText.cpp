@@ -1,6 +1,7 @@
 #include <keelward/text/IntegerText.h>
 
 #include <cctype>
+#include <charconv>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -133,10 +134,12 @@ char* SizeToFormattedString(UInt64 size, char* buffer) {
     // Single precision is part of the result: sizes above 2^24 lose their low bits
     // before the division, and the top of a band may print as 1024 of its unit.
     const float quotient = static_cast<float>(size) / static_cast<float>(unit->divisor);
+    // to_chars rounds as printf's "%.2f" does but always writes "." as the decimal
+    // point, whatever the locale.
     char number[48];
-    int printed = std::snprintf(number, sizeof number, "%.2f", static_cast<double>(quotient));
-    if (printed < 0) printed = 0;
-    if (printed >= static_cast<int>(sizeof number)) printed = static_cast<int>(sizeof number) - 1;
+    const auto [numberEnd, error] =
+        std::to_chars(number, number + sizeof number, static_cast<double>(quotient), std::chars_format::fixed, 2);
+    int printed = error == std::errc() ? static_cast<int>(numberEnd - number) : 0;
     while (printed > 0 && number[printed - 1] == '0') --printed;
     if (printed > 0 && number[printed - 1] == '.') --printed;
 

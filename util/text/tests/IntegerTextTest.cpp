@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <clocale>
 #include <cstdlib>
 #include <cstring>
 #include <string>
@@ -132,6 +133,17 @@ TEST(SizeToFormattedString, UnitsTrimmingAndSinglePrecision) {
     };
     char b[12];
     for (const Case& c : cases) EXPECT_STREQ(SizeToFormattedString(c.size, b), c.expected) << c.size;
+}
+
+TEST(SizeToFormattedString, DecimalPointIsAlwaysAFullStop) {
+    const std::string previous = std::setlocale(LC_NUMERIC, nullptr);
+    if (std::setlocale(LC_NUMERIC, "de_DE.utf8") == nullptr) GTEST_SKIP() << "no German locale installed";
+    char b[12];
+    const std::string text = SizeToFormattedString(1536, b);
+    const std::string whole = SizeToFormattedString(2048, b);
+    std::setlocale(LC_NUMERIC, previous.c_str());
+    EXPECT_EQ(text, "1.5 KB");
+    EXPECT_EQ(whole, "2 KB");
 }
 
 TEST(SInt32ToStringCopy, CopyLengthAndNullPointer) {
