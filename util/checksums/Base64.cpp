@@ -11,8 +11,6 @@
 
 namespace keelward {
 
-const char kBase64EncodeTable[65] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-
 namespace {
 
 constexpr std::array<UInt8, 256> MakeDecodeTable() {

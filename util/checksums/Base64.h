@@ -7,7 +7,7 @@
 namespace keelward {
 
 // The 64 characters of the alphabet, indexed by 6-bit value.
-extern const char kBase64EncodeTable[65];
+inline constexpr char kBase64EncodeTable[65] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
 
 // Per byte value: its 6-bit value for the 64 alphabet characters, kBase64PadMark for
 // "=", kBase64SkipMark for every other byte.
