@@ -256,7 +256,7 @@ SInt32 UnpackDataList(UInt32 inSize, const void* inData, const char* inFormat, v
                     const std::size_t limit = std::min<std::size_t>(available, capacity - 1);
                     const void* nul = limit != 0 ? std::memchr(in, 0, limit) : nullptr;
                     const std::size_t copied = nul != nullptr ? static_cast<const UInt8*>(nul) - in : limit;
-                    std::memcpy(dest, in, copied);
+                    if (copied != 0) std::memcpy(dest, in, copied);
                     dest[copied] = '\0';
                 }
                 if (available < fieldSize) return kFailed;
