@@ -160,7 +160,8 @@ public:
             {"BM_MemEqual/0", "BM_memcmp/0"},         {"BM_MemEqual/3", "BM_memcmp/3"},
             {"BM_DataBufferAppendData", "BM_vector_insert"},
         };
-        std::printf("\nSpeed relative to the reference (reference CPU time / library CPU time; /3 = misaligned by 3):\n");
+        std::printf("\nSpeed relative to the reference (reference CPU time / library CPU time;"
+                    " /3 = misaligned by 3):\n");
         for (const Pair& pair : kPairs) {
             const auto library = mSeconds.find(pair.library);
             const auto reference = mSeconds.find(pair.reference);
