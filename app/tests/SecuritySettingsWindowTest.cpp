@@ -7,6 +7,8 @@
 
 #include <QApplication>
 #include <QLabel>
+#include <QScopeGuard>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <optional>
@@ -193,6 +195,37 @@ private slots:
         QCOMPARE(harness.modePopup().currentIndex(), mode);
         QCOMPARE(harness.ControlsEnabled(), 1);
         QCOMPARE(harness.window().focusWidget(), &harness.verifyPassword());
+    }
+
+    // The whole road to the firmware image the shipped program writes.
+    void saveReachesTheFirmwareImage() {
+        QTemporaryDir folder;
+        QVERIFY(folder.isValid());
+        qputenv("KEELWARD_NVRAM", folder.filePath(QStringLiteral("nvram")).toLocal8Bit());
+        const auto restore = qScopeGuard([] { qunsetenv("KEELWARD_NVRAM"); });
+        {
+            WindowHarness harness(MakeFirmwareRegistry());
+            harness.Launch();
+            QVERIFY(harness.alerts->alerts.empty());  // the built-in boot ROM knows security modes
+            harness.ClickLock();
+            harness.modePopup().setCurrentIndex(1);
+            harness.newPassword().setText(QStringLiteral("Kapit\u00e4n"));
+            harness.verifyPassword().setText(QStringLiteral("Kapit\u00e4n"));
+            harness.saveButton().click();
+            QCOMPARE(harness.alerts->alerts.size(), std::size_t{1});
+            QCOMPARE(harness.alerts->alerts.front().title, QStringLiteral("SaveSucceededTitle"));
+        }
+        const CFOwned<CFTypeRef> stored(MakeFirmwareRegistry()->CopyProperty(kOptions, kSecurityPasswordProperty));
+        QVERIFY(stored && CFGetTypeID(stored.get()) == CFDataGetTypeID());
+        const auto data = static_cast<CFDataRef>(stored.get());
+        const QByteArray text(reinterpret_cast<const char*>(CFDataGetBytePtr(data)), CFDataGetLength(data));
+        QCOMPARE(text, Encoded("Kapit\x8a" "n"));
+
+        // A window opened later reads the saved mode back from the image.
+        WindowHarness later(MakeFirmwareRegistry());
+        later.Launch();
+        later.ClickLock();
+        QCOMPARE(later.modePopup().currentIndex(), 1);
     }
 
     void returnInAPasswordFieldSaves() {
