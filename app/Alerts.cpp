@@ -30,7 +30,7 @@ QLabel* MakePlainLabel(const QString& text, QWidget* parent) {
 void PanelAlertPresenter::RunAlertPanel(const QString& title, const QString& message,
                                         const QString& defaultButton) {
     QDialog panel(QApplication::activeWindow());
-    panel.setWindowTitle(title);
+    panel.setWindowTitle(QGuiApplication::applicationDisplayName());
     panel.setWindowModality(Qt::ApplicationModal);
 
     auto* layout = new QGridLayout(&panel);

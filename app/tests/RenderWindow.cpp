@@ -1,5 +1,5 @@
 // Renders the settings window, locked and then unlocked through an authority that
-// says yes, to two PNG files. Run by scripts/render-window.sh under Xvfb.
+// says yes, to two PNG files, and optionally the alert of a successful save. Run by scripts/render-window.sh under Xvfb.
 #include "WindowTestSupport.h"
 
 #include "FirmwareSecurityStore.h"
@@ -10,6 +10,7 @@
 #include <QPixmap>
 #include <QScreen>
 #include <QTest>
+#include <QTimer>
 
 #include <cstdio>
 
@@ -32,8 +33,8 @@ bool Capture(QWidget& window, const QString& path) {
 
 int main(int argc, char* argv[]) {
     QApplication qtApplication(argc, argv);
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: %s <locked.png> <unlocked.png>\n", argv[0]);
+    if (argc != 3 && argc != 4) {
+        std::fprintf(stderr, "usage: %s <locked.png> <unlocked.png> [<alert.png>]\n", argv[0]);
         return 2;
     }
     QCoreApplication::setApplicationName(QStringLiteral("Keelward"));
@@ -49,5 +50,19 @@ int main(int argc, char* argv[]) {
     harness.ClickLock();
     harness.newPassword().setText(QStringLiteral("password"));
     if (!Capture(harness.window(), QString::fromLocal8Bit(argv[2]))) return 1;
-    return harness.alerts->alerts.empty() ? 0 : 1;
+    if (!harness.alerts->alerts.empty()) return 1;
+    if (argc < 4) return 0;
+
+    // A save with the program's own alert panel, captured while it is up.
+    const keelward::ScopedAlertPresenter panels(nullptr);
+    harness.verifyPassword().setText(QStringLiteral("password"));
+    bool captured = false;
+    QTimer::singleShot(500, [&] {
+        if (QWidget* panel = QApplication::activeModalWidget()) {
+            captured = Capture(*panel, QString::fromLocal8Bit(argv[3]));
+            panel->close();
+        }
+    });
+    harness.saveButton().click();
+    return captured ? 0 : 1;
 }
