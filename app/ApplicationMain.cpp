@@ -4,6 +4,8 @@
 #include "Localization.h"
 #include "ui_SecuritySettingsWindow.h"
 
+#include <keelward/platform/CoreFoundation/CFBundle.h>
+
 #include <QApplication>
 #include <QLineEdit>
 #include <QPushButton>
@@ -44,6 +46,7 @@ int ApplicationMain(int argc, char* argv[]) {
     QApplication qtApplication(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("Keelward"));
     QCoreApplication::setApplicationVersion(QStringLiteral(KEELWARD_VERSION));
+    keelward::CFBundleSetMainBundleInfoValue("CFBundleShortVersionString", KEELWARD_VERSION);
     QCoreApplication::setOrganizationDomain(QStringLiteral("keelward.org"));
     QGuiApplication::setDesktopFileName(QStringLiteral("org.keelward.Keelward"));
     InstallTranslations();
