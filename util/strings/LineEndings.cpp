@@ -1,4 +1,5 @@
 #include <keelward/strings/LineEndings.h>
+#include <keelward/strings/LaneCounterInternal.h>
 
 #include <bit>
 #include <cstdlib>
@@ -39,18 +40,25 @@ LineEndingCounts CountLineEndings(const UInt8* p, size_t n) {
 #if defined(__SSE2__)
     const __m128i cr = _mm_set1_epi8(static_cast<char>(kCR));
     const __m128i lf = _mm_set1_epi8(static_cast<char>(kLF));
-    for (; i + 16 <= n; i += 16) {
-        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
-        const auto crMask = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, cr)));
-        const auto lfMask = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, lf)));
-        if ((crMask | lfMask) == 0) {
-            previousCR = 0;
-            continue;
+    detail::LaneCounter crs;
+    detail::LaneCounter lfs;
+    detail::LaneCounter pairs;
+    // Blocks start at byte 1 so that each has the byte before it; byte 0 is counted apart.
+    if (n >= 17) {
+        for (i = 1; i + 16 <= n; i += 16) {
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i));
+            const __m128i before = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p + i - 1));
+            const __m128i isCR = _mm_cmpeq_epi8(v, cr);
+            const __m128i isLF = _mm_cmpeq_epi8(v, lf);
+            if (_mm_movemask_epi8(_mm_or_si128(isCR, isLF)) == 0) continue;
+            crs.Add(isCR);
+            lfs.Add(isLF);
+            pairs.Add(_mm_and_si128(isLF, _mm_cmpeq_epi8(before, cr)));
         }
-        counts.crs += static_cast<size_t>(std::popcount(crMask));
-        counts.lfs += static_cast<size_t>(std::popcount(lfMask));
-        counts.pairs += static_cast<size_t>(std::popcount(((crMask << 1) | previousCR) & lfMask));
-        previousCR = crMask >> 15;
+        counts.crs = crs.Total() + (p[0] == kCR);
+        counts.lfs = lfs.Total() + (p[0] == kLF);
+        counts.pairs = pairs.Total();
+        previousCR = p[i - 1] == kCR;
     }
 #endif
     for (; i < n; ++i) {

@@ -1,4 +1,5 @@
 #include <keelward/strings/Transcoding.h>
+#include <keelward/strings/LaneCounterInternal.h>
 
 #include <array>
 #include <bit>
@@ -95,6 +96,80 @@ constexpr std::array<LeadInfo, 256> kLeadTable = MakeLeadTable();
 
 inline bool IsContinuation(UInt8 b) { return (b & 0xC0) == 0x80; }
 
+// The bytes at p as a little-endian word (the first byte lowest).
+inline UInt32 LoadWord(const UInt8* p) {
+    UInt32 w;
+    std::memcpy(&w, p, sizeof w);
+    return kHostIsBigEndian ? __builtin_bswap32(w) : w;
+}
+
+// A sequence of two to four bytes tested as one word: the bytes after the lead, under
+// `mask`, must equal `expected` (each one 10xxxxxx), and the second byte must lie in
+// [lowSecond, highSecond]. Leads that cannot pass this test get mask 0, expected 1.
+struct WordCheck {
+    UInt32 mask;
+    UInt32 expected;
+    UInt8 lowSecond;
+    UInt8 highSecond;
+    UInt8 length;
+};
+
+constexpr UInt32 kContinuationMask[5] = {0, 0, 0x0000C000u, 0x00C0C000u, 0xC0C0C000u};
+constexpr UInt32 kContinuationBits[5] = {0, 0, 0x00008000u, 0x00808000u, 0x80808000u};
+
+// The library's own rules: two to four bytes, overlong forms excluded as UTF8Valid
+// excludes them, encoded surrogates and values above U+10FFFF allowed.
+constexpr std::array<WordCheck, 256> MakeValidCheckTable() {
+    std::array<WordCheck, 256> table{};
+    for (unsigned b = 0; b < 256; ++b) {
+        const LeadInfo info = kLeadTable[b];
+        WordCheck check{0, 1, 0x80, 0xBF, 0};
+        if (info.following >= 1 && info.following <= 3 && !(info.following == 1 && (b & 0x1E) == 0)) {
+            const unsigned length = info.following + 1u;
+            check = {kContinuationMask[length], kContinuationBits[length],
+                     UInt8(b == 0xE0 ? 0xA0 : b == 0xF0 ? 0x90 : 0x80), 0xBF, UInt8(length)};
+        }
+        table[b] = check;
+    }
+    return table;
+}
+constexpr std::array<WordCheck, 256> kValidCheckTable = MakeValidCheckTable();
+
+// Well-formed UTF-8 (RFC 3629): the above, less encoded surrogates (lead ED) and values
+// above U+10FFFF (F4 with a second byte above 8F, and every longer lead).
+constexpr std::array<WordCheck, 256> MakeStrictCheckTable() {
+    std::array<WordCheck, 256> table = MakeValidCheckTable();
+    for (unsigned b = 0xF5; b < 256; ++b) table[b] = {0, 1, 0x80, 0xBF, 0};
+    table[0xED].highSecond = 0x9F;
+    table[0xF4].highSecond = 0x8F;
+    return table;
+}
+constexpr std::array<WordCheck, 256> kStrictCheckTable = MakeStrictCheckTable();
+
+inline bool PassesWordCheck(const WordCheck& check, UInt32 word) {
+    const auto second = static_cast<UInt8>(word >> 8);
+    return ((word & check.mask) == check.expected) & (second >= check.lowSecond) & (second <= check.highSecond);
+}
+
+// The status of the sequence at p[i] (a byte >= 0x80), checked byte by byte; 0 with
+// `length` set when it is valid.
+SInt32 CheckSequenceSlowly(const UInt8* p, size_t i, size_t n, size_t& length) {
+    const UInt8 lead = p[i];
+    const LeadInfo info = kLeadTable[lead];
+    if (info.following == 0xFF) return kErrBadLeadByte;
+    if (info.following == 1 && (lead & 0x1E) == 0) return kErrRange;
+    const size_t available = n - i - 1;
+    const size_t checked = info.following <= available ? info.following : available;
+    for (size_t k = 1; k <= checked; ++k) {
+        const UInt8 c = p[i + k];
+        if (!IsContinuation(c)) return kErrValue;
+        if (k == 1 && info.overlongMask != 0 && (c & info.overlongMask) == 0) return kErrFlags;
+    }
+    if (checked < info.following) return kErrMalformed;
+    length = size_t(info.following) + 1;
+    return kNoErr;
+}
+
 SInt32 ValidateUTF8(const UInt8* p, size_t n) {
     size_t i = 0;
     while (i < n) {
@@ -108,18 +183,17 @@ SInt32 ValidateUTF8(const UInt8* p, size_t n) {
             }
             continue;
         }
-        const LeadInfo info = kLeadTable[lead];
-        if (info.following == 0xFF) return kErrBadLeadByte;
-        if (info.following == 1 && (lead & 0x1E) == 0) return kErrRange;
-        const size_t available = n - i - 1;
-        const size_t checked = info.following <= available ? info.following : available;
-        for (size_t k = 1; k <= checked; ++k) {
-            const UInt8 c = p[i + k];
-            if (!IsContinuation(c)) return kErrValue;
-            if (k == 1 && info.overlongMask != 0 && (c & info.overlongMask) == 0) return kErrFlags;
+        if (n - i >= 4) {
+            const WordCheck& check = kValidCheckTable[lead];
+            if (PassesWordCheck(check, LoadWord(p + i))) {
+                i += check.length;
+                continue;
+            }
         }
-        if (checked < info.following) return kErrMalformed;
-        i += size_t(info.following) + 1;
+        // Near the end, a fault, or a five- or six-byte form: find the exact status.
+        size_t length = 0;
+        if (const SInt32 status = CheckSequenceSlowly(p, i, n, length); status != kNoErr) return status;
+        i += length;
     }
     return kNoErr;
 }
@@ -168,20 +242,25 @@ size_t CountUTF16Units(const UInt8* p, size_t n) {
 #if defined(__SSE2__)
     const __m128i lastContinuation = _mm_set1_epi8(static_cast<char>(0xBF));
     const __m128i fourByteLead = _mm_set1_epi8(static_cast<char>(0xF0));
+    detail::LaneCounter counter;
     for (; i + 16 <= n; i += 16) {
         const __m128i v = Load16(p + i);
-        const unsigned starts = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpgt_epi8(v, lastContinuation)));
-        const unsigned fours =
-            static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_max_epu8(v, fourByteLead), v)));
-        units += static_cast<size_t>(std::popcount(starts) + std::popcount(fours));
+        counter.Add(_mm_cmpgt_epi8(v, lastContinuation));           // signed: 00-7F and C0-FF
+        counter.Add(_mm_cmpeq_epi8(_mm_max_epu8(v, fourByteLead), v));  // F0-FF
     }
+    units = counter.Total();
 #endif
     for (; i < n; ++i) units += size_t(!IsContinuation(p[i])) + size_t(p[i] >= 0xF0);
     return units;
 }
 
+// UniChars of room past the decoded text that DecodeToUTF16 may scribble on: it
+// stores whole vectors and then keeps only the ASCII at their start.
+constexpr size_t kDecodeSlack = 16;
+
 // Decodes well-formed UTF-8 into UniChars (swapped when kSwap). Returns the number
-// written, or SIZE_MAX at the first fault.
+// written, or SIZE_MAX at the first fault. `out` must have room for what the text
+// decodes to (CountUTF16Units) plus kDecodeSlack.
 template <bool kSwap>
 size_t DecodeToUTF16(const UInt8* p, size_t n, UniChar* out) {
     const UInt8* const end = p + n;
@@ -191,20 +270,15 @@ size_t DecodeToUTF16(const UInt8* p, size_t n, UniChar* out) {
 #if defined(__SSE2__)
             if (end - p >= 16) {
                 const __m128i v = Load16(p);
+                const __m128i zero = _mm_setzero_si128();
+                const __m128i lo = kSwap ? _mm_unpacklo_epi8(zero, v) : _mm_unpacklo_epi8(v, zero);
+                const __m128i hi = kSwap ? _mm_unpackhi_epi8(zero, v) : _mm_unpackhi_epi8(v, zero);
+                _mm_storeu_si128(reinterpret_cast<__m128i*>(out), lo);
+                _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 8), hi);
                 const unsigned high = static_cast<unsigned>(_mm_movemask_epi8(v));
-                if (high == 0) {
-                    const __m128i zero = _mm_setzero_si128();
-                    const __m128i lo = kSwap ? _mm_unpacklo_epi8(zero, v) : _mm_unpacklo_epi8(v, zero);
-                    const __m128i hi = kSwap ? _mm_unpackhi_epi8(zero, v) : _mm_unpackhi_epi8(v, zero);
-                    _mm_storeu_si128(reinterpret_cast<__m128i*>(out), lo);
-                    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 8), hi);
-                    p += 16;
-                    out += 16;
-                    continue;
-                }
-                for (unsigned run = static_cast<unsigned>(std::countr_zero(high)); run > 0; --run) {
-                    StoreUnit<kSwap>(out++, *p++);
-                }
+                const size_t run = high == 0 ? 16 : static_cast<size_t>(std::countr_zero(high));
+                p += run;
+                out += run;
                 continue;
             }
 #endif
@@ -212,8 +286,21 @@ size_t DecodeToUTF16(const UInt8* p, size_t n, UniChar* out) {
             continue;
         }
         UInt32 codePoint = 0;
-        const unsigned length = DecodeMultibyte(p, end, codePoint);
-        if (length == 0) return std::numeric_limits<size_t>::max();
+        unsigned length = 0;
+        if (end - p >= 4) {
+            const WordCheck& check = kStrictCheckTable[*p];
+            const UInt32 word = LoadWord(p);
+            if (!PassesWordCheck(check, word)) return std::numeric_limits<size_t>::max();
+            length = check.length;
+            // All four payloads side by side, then the ones past the sequence shifted out.
+            constexpr UInt8 kLeadPayload[5] = {0, 0, 0x1F, 0x0F, 0x07};
+            const UInt32 all = ((word & kLeadPayload[length]) << 18) | ((word & 0x3F00) << 4) |
+                               ((word >> 10) & 0xFC0) | ((word >> 24) & 0x3F);
+            codePoint = all >> (6 * (4 - length));
+        } else {
+            length = DecodeMultibyte(p, end, codePoint);
+            if (length == 0) return std::numeric_limits<size_t>::max();
+        }
         p += length;
         if (codePoint < 0x10000) {
             StoreUnit<kSwap>(out++, static_cast<UInt16>(codePoint));
@@ -233,18 +320,52 @@ inline bool IsSurrogate(UInt16 u) { return (u & 0xF800) == 0xD800; }
 inline bool IsHighSurrogate(UInt16 u) { return (u & 0xFC00) == 0xD800; }
 inline bool IsLowSurrogate(UInt16 u) { return (u & 0xFC00) == 0xDC00; }
 
+#if defined(__SSE2__)
+template <bool kSwap>
+inline __m128i LoadUnits8(const UniChar* p) {
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(p));
+    if constexpr (kSwap) return _mm_or_si128(_mm_slli_epi16(v, 8), _mm_srli_epi16(v, 8));
+    return v;
+}
+
+// One bit pair per unit of v whose bits under `mask` equal `value`.
+inline unsigned UnitsMatching(__m128i v, UInt16 mask, UInt16 value) {
+    const __m128i masked = _mm_and_si128(v, _mm_set1_epi16(static_cast<short>(mask)));
+    return static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi16(masked, _mm_set1_epi16(static_cast<short>(value)))));
+}
+#endif
+
 // Bytes of the UTF-8 form of `n` UniChars, or SIZE_MAX when a surrogate is unpaired.
 template <bool kSwap>
 size_t MeasureUTF8(const UniChar* text, size_t n) {
     size_t bytes = n;
     size_t surrogates = 0;
-    for (size_t i = 0; i < n; ++i) {
+    size_t i = 0;
+#if defined(__SSE2__)
+    // Each unit adds one byte from U+0080 and one more from U+0800; the counters see
+    // two bytes of comparison result per unit.
+    detail::LaneCounter extraBytes;
+    detail::LaneCounter surrogateUnits;
+    const __m128i zero = _mm_setzero_si128();
+    for (; i + 8 <= n; i += 8) {
+        const __m128i v = LoadUnits8<kSwap>(text + i);
+        const __m128i above7F = _mm_and_si128(v, _mm_set1_epi16(static_cast<short>(0xFF80)));
+        if (_mm_movemask_epi8(_mm_cmpeq_epi16(above7F, zero)) == 0xFFFF) continue;
+        const __m128i above7FF = _mm_and_si128(v, _mm_set1_epi16(static_cast<short>(0xF800)));
+        extraBytes.Add(_mm_cmpeq_epi16(_mm_cmpeq_epi16(above7F, zero), zero));
+        extraBytes.Add(_mm_cmpeq_epi16(_mm_cmpeq_epi16(above7FF, zero), zero));
+        surrogateUnits.Add(_mm_cmpeq_epi16(above7FF, _mm_set1_epi16(static_cast<short>(0xD800))));
+    }
+    bytes += extraBytes.Total() / 2;
+    surrogates += surrogateUnits.Total() / 2;
+#endif
+    for (; i < n; ++i) {
         const UInt16 u = LoadUnit<kSwap>(text + i);
         bytes += size_t(u >= 0x80) + size_t(u >= 0x800);
         surrogates += size_t(IsSurrogate(u));
     }
     if (surrogates == 0) return bytes;
-    for (size_t i = 0; i < n; ++i) {
+    for (i = 0; i < n; ++i) {
         const UInt16 u = LoadUnit<kSwap>(text + i);
         if (!IsSurrogate(u)) continue;
         if (!IsHighSurrogate(u) || i + 1 == n || !IsLowSurrogate(LoadUnit<kSwap>(text + i + 1))) {
@@ -256,51 +377,55 @@ size_t MeasureUTF8(const UniChar* text, size_t n) {
     return bytes - surrogates;
 }
 
-// Encodes UniChars whose surrogates are known to be paired.
+// Bytes of room past the encoded text that EncodeUTF8 may scribble on: it stores
+// whole words and vectors and keeps only their first bytes.
+constexpr size_t kEncodeSlack = 16;
+
+// Encodes UniChars whose surrogates are known to be paired. `out` must have room for
+// the encoded text (MeasureUTF8) plus kEncodeSlack.
 template <bool kSwap>
 void EncodeUTF8(const UniChar* text, size_t n, UInt8* out) {
     size_t i = 0;
     while (i < n) {
-        UInt16 u = LoadUnit<kSwap>(text + i);
+        const UInt16 u = LoadUnit<kSwap>(text + i);
         if (u < 0x80) {
 #if defined(__SSE2__)
-            if (n - i >= 8) {
-                __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + i));
-                if constexpr (kSwap) v = _mm_or_si128(_mm_slli_epi16(v, 8), _mm_srli_epi16(v, 8));
-                const __m128i nonAscii = _mm_and_si128(v, _mm_set1_epi16(static_cast<short>(0xFF80)));
-                if (_mm_movemask_epi8(_mm_cmpeq_epi16(nonAscii, _mm_setzero_si128())) == 0xFFFF) {
-                    _mm_storel_epi64(reinterpret_cast<__m128i*>(out), _mm_packus_epi16(v, v));
-                    out += 8;
-                    i += 8;
-                    continue;
-                }
+            if (n - i >= 16) {
+                const __m128i v0 = LoadUnits8<kSwap>(text + i);
+                const __m128i v1 = LoadUnits8<kSwap>(text + i + 8);
+                const unsigned ascii = UnitsMatching(v0, 0xFF80, 0) | (UnitsMatching(v1, 0xFF80, 0) << 16);
+                _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_packus_epi16(v0, v1));
+                const size_t run = static_cast<size_t>(std::countr_one(ascii)) / 2;
+                out += run;
+                i += run;
+                continue;
             }
 #endif
             *out++ = static_cast<UInt8>(u);
             ++i;
             continue;
         }
-        if (u < 0x800) {
-            out[0] = static_cast<UInt8>(0xC0 | (u >> 6));
-            out[1] = static_cast<UInt8>(0x80 | (u & 0x3F));
-            out += 2;
+        if (!IsSurrogate(u)) {
+            // Two or three bytes, chosen without a branch, stored as one word.
+            const UInt32 two = (0xC0u | (u >> 6)) | ((0x80u | (u & 0x3F)) << 8);
+            const UInt32 three =
+                (0xE0u | (u >> 12)) | ((0x80u | ((u >> 6) & 0x3F)) << 8) | ((0x80u | (u & 0x3F)) << 16);
+            const bool isTwo = u < 0x800;
+            UInt32 word = isTwo ? two : three;
+            if constexpr (kHostIsBigEndian) word = __builtin_bswap32(word);
+            std::memcpy(out, &word, sizeof word);
+            out += isTwo ? 2 : 3;
             ++i;
-        } else if (!IsSurrogate(u)) {
-            out[0] = static_cast<UInt8>(0xE0 | (u >> 12));
-            out[1] = static_cast<UInt8>(0x80 | ((u >> 6) & 0x3F));
-            out[2] = static_cast<UInt8>(0x80 | (u & 0x3F));
-            out += 3;
-            ++i;
-        } else {
-            const UInt32 codePoint =
-                0x10000 + ((UInt32(u) - 0xD800) << 10) + (UInt32(LoadUnit<kSwap>(text + i + 1)) - 0xDC00);
-            out[0] = static_cast<UInt8>(0xF0 | (codePoint >> 18));
-            out[1] = static_cast<UInt8>(0x80 | ((codePoint >> 12) & 0x3F));
-            out[2] = static_cast<UInt8>(0x80 | ((codePoint >> 6) & 0x3F));
-            out[3] = static_cast<UInt8>(0x80 | (codePoint & 0x3F));
-            out += 4;
-            i += 2;
+            continue;
         }
+        const UInt32 codePoint =
+            0x10000 + ((UInt32(u) - 0xD800) << 10) + (UInt32(LoadUnit<kSwap>(text + i + 1)) - 0xDC00);
+        out[0] = static_cast<UInt8>(0xF0 | (codePoint >> 18));
+        out[1] = static_cast<UInt8>(0x80 | ((codePoint >> 12) & 0x3F));
+        out[2] = static_cast<UInt8>(0x80 | ((codePoint >> 6) & 0x3F));
+        out[3] = static_cast<UInt8>(0x80 | (codePoint & 0x3F));
+        out += 4;
+        i += 2;
     }
 }
 
@@ -309,7 +434,7 @@ SInt32 ConvertUTF16ToUTF8(const UniChar* text, size_t n, char** outUTF8, UInt32*
     const size_t size = MeasureUTF8<kSwap>(text, n);
     if (size == std::numeric_limits<size_t>::max()) return kErrConversion;
     if (size > kMaxResultLength) return kErrNoMemory;
-    auto* buffer = static_cast<char*>(std::malloc(size + 1));
+    auto* buffer = static_cast<char*>(std::malloc(size + kEncodeSlack));
     if (buffer == nullptr) return kErrNoMemory;
     EncodeUTF8<kSwap>(text, n, reinterpret_cast<UInt8*>(buffer));
     buffer[size] = '\0';
@@ -377,7 +502,7 @@ SInt32 UTF8toUTF16(const char* text, UInt32 length, UInt32 flags, UniChar** outU
     const size_t mark = withMark ? 1 : 0;
     const size_t capacity = CountUTF16Units(bytes, length) + mark;
     if (capacity > kMaxResultLength / sizeof(UniChar)) return kErrNoMemory;
-    auto* buffer = static_cast<UniChar*>(std::malloc((capacity + 1) * sizeof(UniChar)));
+    auto* buffer = static_cast<UniChar*>(std::malloc((capacity + kDecodeSlack) * sizeof(UniChar)));
     if (buffer == nullptr) return kErrNoMemory;
 
     const size_t decoded = swap ? DecodeToUTF16<true>(bytes, length, buffer + mark)
