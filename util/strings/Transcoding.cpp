@@ -335,11 +335,30 @@ inline unsigned UnitsMatching(__m128i v, UInt16 mask, UInt16 value) {
 }
 #endif
 
+// Follows surrogate pairing across units: false at a unit that breaks it.
+class SurrogatePairing {
+public:
+    bool Accept(UInt16 u) {
+        if (awaitingLow_) {
+            awaitingLow_ = false;
+            return IsLowSurrogate(u);
+        }
+        awaitingLow_ = IsHighSurrogate(u);
+        return !IsLowSurrogate(u);
+    }
+    bool Complete() const { return !awaitingLow_; }
+    bool AwaitingLow() const { return awaitingLow_; }
+
+private:
+    bool awaitingLow_ = false;
+};
+
 // Bytes of the UTF-8 form of `n` UniChars, or SIZE_MAX when a surrogate is unpaired.
 template <bool kSwap>
 size_t MeasureUTF8(const UniChar* text, size_t n) {
     size_t bytes = n;
     size_t surrogates = 0;
+    SurrogatePairing pairing;
     size_t i = 0;
 #if defined(__SSE2__)
     // Each unit adds one byte from U+0080 and one more from U+0800; the counters see
@@ -350,82 +369,106 @@ size_t MeasureUTF8(const UniChar* text, size_t n) {
     for (; i + 8 <= n; i += 8) {
         const __m128i v = LoadUnits8<kSwap>(text + i);
         const __m128i above7F = _mm_and_si128(v, _mm_set1_epi16(static_cast<short>(0xFF80)));
-        if (_mm_movemask_epi8(_mm_cmpeq_epi16(above7F, zero)) == 0xFFFF) continue;
+        if (_mm_movemask_epi8(_mm_cmpeq_epi16(above7F, zero)) == 0xFFFF && !pairing.AwaitingLow()) continue;
         const __m128i above7FF = _mm_and_si128(v, _mm_set1_epi16(static_cast<short>(0xF800)));
+        const __m128i surrogate = _mm_cmpeq_epi16(above7FF, _mm_set1_epi16(static_cast<short>(0xD800)));
         extraBytes.Add(_mm_cmpeq_epi16(_mm_cmpeq_epi16(above7F, zero), zero));
         extraBytes.Add(_mm_cmpeq_epi16(_mm_cmpeq_epi16(above7FF, zero), zero));
-        surrogateUnits.Add(_mm_cmpeq_epi16(above7FF, _mm_set1_epi16(static_cast<short>(0xD800))));
+        surrogateUnits.Add(surrogate);
+        if (_mm_movemask_epi8(surrogate) != 0 || pairing.AwaitingLow()) {
+            for (size_t k = i; k < i + 8; ++k) {
+                if (!pairing.Accept(LoadUnit<kSwap>(text + k))) return std::numeric_limits<size_t>::max();
+            }
+        }
     }
     bytes += extraBytes.Total() / 2;
     surrogates += surrogateUnits.Total() / 2;
 #endif
     for (; i < n; ++i) {
         const UInt16 u = LoadUnit<kSwap>(text + i);
+        if (!pairing.Accept(u)) return std::numeric_limits<size_t>::max();
         bytes += size_t(u >= 0x80) + size_t(u >= 0x800);
         surrogates += size_t(IsSurrogate(u));
     }
-    if (surrogates == 0) return bytes;
-    for (i = 0; i < n; ++i) {
-        const UInt16 u = LoadUnit<kSwap>(text + i);
-        if (!IsSurrogate(u)) continue;
-        if (!IsHighSurrogate(u) || i + 1 == n || !IsLowSurrogate(LoadUnit<kSwap>(text + i + 1))) {
-            return std::numeric_limits<size_t>::max();
-        }
-        ++i;
-    }
+    if (!pairing.Complete()) return std::numeric_limits<size_t>::max();
     // Each pair was counted as 3 + 3 bytes and takes 4.
     return bytes - surrogates;
 }
 
 // Bytes of room past the encoded text that EncodeUTF8 may scribble on: it stores
-// whole words and vectors and keeps only their first bytes.
-constexpr size_t kEncodeSlack = 16;
+// whole words and keeps only their first bytes.
+constexpr size_t kEncodeSlack = 4;
+
+// Encodes UniChars whose surrogates are known to be paired. `out` must have room for
+// the encoded text (MeasureUTF8) plus kEncodeSlack.
+// Encodes one unit that is not a surrogate as one to three bytes, chosen without a
+// branch and stored as one word; returns the byte count.
+inline size_t EncodeBMPUnit(UInt16 u, UInt8* out) {
+    const UInt32 oneByte = u;
+    const UInt32 twoBytes = (0xC0u | (u >> 6)) | ((0x80u | (u & 0x3Fu)) << 8);
+    const UInt32 threeBytes =
+        (0xE0u | (u >> 12)) | ((0x80u | ((u >> 6) & 0x3Fu)) << 8) | ((0x80u | (u & 0x3Fu)) << 16);
+    const UInt32 atLeastTwo = 0u - UInt32(u >= 0x80);
+    const UInt32 three = 0u - UInt32(u >= 0x800);
+    // Masks rather than a conditional, which the compiler would turn into a branch
+    // that mispredicts on mixed text.
+    UInt32 word = (oneByte & ~atLeastTwo) | (twoBytes & atLeastTwo & ~three) | (threeBytes & three);
+    const size_t length = 1 + (atLeastTwo & 1) + (three & 1);
+    if constexpr (kHostIsBigEndian) word = __builtin_bswap32(word);
+    std::memcpy(out, &word, sizeof word);
+    return length;
+}
+
+// Encodes the surrogate pair at text; returns 4.
+template <bool kSwap>
+inline size_t EncodePair(const UniChar* text, UInt8* out) {
+    const UInt32 codePoint = 0x10000 + ((UInt32(LoadUnit<kSwap>(text)) - 0xD800) << 10) +
+                             (UInt32(LoadUnit<kSwap>(text + 1)) - 0xDC00);
+    out[0] = static_cast<UInt8>(0xF0 | (codePoint >> 18));
+    out[1] = static_cast<UInt8>(0x80 | ((codePoint >> 12) & 0x3F));
+    out[2] = static_cast<UInt8>(0x80 | ((codePoint >> 6) & 0x3F));
+    out[3] = static_cast<UInt8>(0x80 | (codePoint & 0x3F));
+    return 4;
+}
 
 // Encodes UniChars whose surrogates are known to be paired. `out` must have room for
 // the encoded text (MeasureUTF8) plus kEncodeSlack.
 template <bool kSwap>
 void EncodeUTF8(const UniChar* text, size_t n, UInt8* out) {
     size_t i = 0;
+#if defined(__SSE2__)
+    // Sixteen units at a time: all ASCII in one store, else one by one without
+    // branching on their length.
+    while (n - i >= 16) {
+        const __m128i v0 = LoadUnits8<kSwap>(text + i);
+        const __m128i v1 = LoadUnits8<kSwap>(text + i + 8);
+        if ((UnitsMatching(v0, 0xFF80, 0) & UnitsMatching(v1, 0xFF80, 0)) == 0xFFFF) {
+            _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_packus_epi16(v0, v1));
+            out += 16;
+            i += 16;
+            continue;
+        }
+        for (const size_t stop = i + 16; i < stop;) {
+            const UInt16 u = LoadUnit<kSwap>(text + i);
+            if (IsSurrogate(u)) {
+                out += EncodePair<kSwap>(text + i, out);
+                i += 2;
+            } else {
+                out += EncodeBMPUnit(u, out);
+                ++i;
+            }
+        }
+    }
+#endif
     while (i < n) {
         const UInt16 u = LoadUnit<kSwap>(text + i);
-        if (u < 0x80) {
-#if defined(__SSE2__)
-            if (n - i >= 16) {
-                const __m128i v0 = LoadUnits8<kSwap>(text + i);
-                const __m128i v1 = LoadUnits8<kSwap>(text + i + 8);
-                const unsigned ascii = UnitsMatching(v0, 0xFF80, 0) | (UnitsMatching(v1, 0xFF80, 0) << 16);
-                _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_packus_epi16(v0, v1));
-                const size_t run = static_cast<size_t>(std::countr_one(ascii)) / 2;
-                out += run;
-                i += run;
-                continue;
-            }
-#endif
-            *out++ = static_cast<UInt8>(u);
+        if (IsSurrogate(u)) {
+            out += EncodePair<kSwap>(text + i, out);
+            i += 2;
+        } else {
+            out += EncodeBMPUnit(u, out);
             ++i;
-            continue;
         }
-        if (!IsSurrogate(u)) {
-            // Two or three bytes, chosen without a branch, stored as one word.
-            const UInt32 two = (0xC0u | (u >> 6)) | ((0x80u | (u & 0x3F)) << 8);
-            const UInt32 three =
-                (0xE0u | (u >> 12)) | ((0x80u | ((u >> 6) & 0x3F)) << 8) | ((0x80u | (u & 0x3F)) << 16);
-            const bool isTwo = u < 0x800;
-            UInt32 word = isTwo ? two : three;
-            if constexpr (kHostIsBigEndian) word = __builtin_bswap32(word);
-            std::memcpy(out, &word, sizeof word);
-            out += isTwo ? 2 : 3;
-            ++i;
-            continue;
-        }
-        const UInt32 codePoint =
-            0x10000 + ((UInt32(u) - 0xD800) << 10) + (UInt32(LoadUnit<kSwap>(text + i + 1)) - 0xDC00);
-        out[0] = static_cast<UInt8>(0xF0 | (codePoint >> 18));
-        out[1] = static_cast<UInt8>(0x80 | ((codePoint >> 12) & 0x3F));
-        out[2] = static_cast<UInt8>(0x80 | ((codePoint >> 6) & 0x3F));
-        out[3] = static_cast<UInt8>(0x80 | (codePoint & 0x3F));
-        out += 4;
-        i += 2;
     }
 }
 

@@ -266,6 +266,33 @@ TEST(UTF16toUTF8, EmptyTextsAndOptionalResults) {
     EXPECT_EQ(keelward::UTF16toUTF8(nullptr, 1, 0, &out, &length), keelward::kErrParam);
 }
 
+// A surrogate, paired or not, at every position of an ASCII text, so that it falls on
+// each side of the blocks the converter works in.
+TEST(UTF16toUTF8, SurrogatesAtEveryPosition) {
+    for (size_t at = 0; at < 40; ++at) {
+        for (const std::u16string& inserted : {u"\xD83D\xDE00"s, u"\xD83D"s, u"\xDE00"s, u"\xDE00\xD83D"s}) {
+            std::u16string text(40, u'x');
+            text.insert(at, inserted);
+            const bool paired = inserted == u"\xD83D\xDE00";
+            char* out = nullptr;
+            UInt32 length = 0;
+            const SInt32 status =
+                keelward::UTF16toUTF8(text.data(), static_cast<UInt32>(text.size()), 0, &out, &length);
+            Owned<char> owned(out);
+            ASSERT_EQ(status, paired ? 0 : keelward::kErrConversion) << at << " " << inserted.size();
+            if (paired) {
+                EXPECT_EQ(std::string(out, length), std::string(at, 'x') + "\xF0\x9F\x98\x80" + std::string(40 - at, 'x'));
+            }
+        }
+        // A high and a low surrogate apart from each other are no pair (here the low one
+        // starts a block of eight units).
+        const std::u16string apart = std::u16string(at, u'x') + u"\xD83D" + std::u16string(47 - at, u'x') + u"\xDE00";
+        EXPECT_EQ(keelward::UTF16toUTF8(apart.data(), static_cast<UInt32>(apart.size()), 0, nullptr, nullptr),
+                  keelward::kErrConversion)
+            << at;
+    }
+}
+
 // ------------------------------------------------------------------------------
 // UTF8toUTF16
 
