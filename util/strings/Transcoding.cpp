@@ -401,22 +401,38 @@ constexpr size_t kEncodeSlack = 4;
 
 // Encodes UniChars whose surrogates are known to be paired. `out` must have room for
 // the encoded text (MeasureUTF8) plus kEncodeSlack.
-// Encodes one unit that is not a surrogate as one to three bytes, chosen without a
-// branch and stored as one word; returns the byte count.
+// The UTF-8 form of a unit below U+D800 or above U+DFFF as a little-endian word: the
+// bytes fixed by its top ten bits, to which the low six bits are added at `shift`.
+struct UnitForm {
+    UInt32 prefix;
+    UInt8 shift;
+    UInt8 length;
+};
+
+constexpr std::array<UnitForm, 1024> MakeUnitForms() {
+    std::array<UnitForm, 1024> forms{};
+    for (UInt32 top = 0; top < 1024; ++top) {
+        const UInt32 u = top << 6;
+        if (u < 0x80) {
+            forms[top] = {u, 0, 1};
+        } else if (u < 0x800) {
+            forms[top] = {(0xC0u | (u >> 6)) | (0x80u << 8), 8, 2};
+        } else {
+            forms[top] = {(0xE0u | (u >> 12)) | ((0x80u | ((u >> 6) & 0x3Fu)) << 8) | (0x80u << 16), 16, 3};
+        }
+    }
+    return forms;
+}
+constexpr std::array<UnitForm, 1024> kUnitForms = MakeUnitForms();
+
+// Encodes one unit that is not a surrogate as one to three bytes, without a branch on
+// its length, stored as one word; returns the byte count.
 inline size_t EncodeBMPUnit(UInt16 u, UInt8* out) {
-    const UInt32 oneByte = u;
-    const UInt32 twoBytes = (0xC0u | (u >> 6)) | ((0x80u | (u & 0x3Fu)) << 8);
-    const UInt32 threeBytes =
-        (0xE0u | (u >> 12)) | ((0x80u | ((u >> 6) & 0x3Fu)) << 8) | ((0x80u | (u & 0x3Fu)) << 16);
-    const UInt32 atLeastTwo = 0u - UInt32(u >= 0x80);
-    const UInt32 three = 0u - UInt32(u >= 0x800);
-    // Masks rather than a conditional, which the compiler would turn into a branch
-    // that mispredicts on mixed text.
-    UInt32 word = (oneByte & ~atLeastTwo) | (twoBytes & atLeastTwo & ~three) | (threeBytes & three);
-    const size_t length = 1 + (atLeastTwo & 1) + (three & 1);
+    const UnitForm& form = kUnitForms[u >> 6];
+    UInt32 word = form.prefix | (UInt32(u & 0x3F) << form.shift);
     if constexpr (kHostIsBigEndian) word = __builtin_bswap32(word);
     std::memcpy(out, &word, sizeof word);
-    return length;
+    return form.length;
 }
 
 // Encodes the surrogate pair at text; returns 4.
