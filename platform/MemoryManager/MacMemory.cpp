@@ -565,6 +565,13 @@ UInt64 LiveHandleCount() {
     return s.handles.size();
 }
 
+Boolean IsTemporaryHandle(Handle h) {
+    State& s = Global();
+    std::lock_guard lock(s.mutex);
+    const auto found = s.handles.find(h);
+    return found != s.handles.end() && found->second->kind == MemoryKind::kTemporaryMemory ? kTrue : kFalse;
+}
+
 UInt64 LivePointerCount() {
     State& s = Global();
     std::lock_guard lock(s.mutex);

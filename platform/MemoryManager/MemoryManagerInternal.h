@@ -14,4 +14,7 @@ UInt64 CodeFragmentLookupCount();
 UInt64 LiveHandleCount();
 UInt64 LivePointerCount();
 
+// 1 if the handle is a live handle of temporary memory.
+Boolean IsTemporaryHandle(Handle h);
+
 }  // namespace keelward
