@@ -96,22 +96,6 @@ inline const MemAllocator* RecordOf(MemAllocatorRef inAllocator) {
 
 }  // namespace
 
-SInt32 MemAllocate(MemAllocatorRef inAllocator, UInt32 inFlags, UInt32 inSize, void** outBlock) {
-    if (outBlock == nullptr) return paramErr;
-    *outBlock = nullptr;
-    const MemAllocator* record = RecordOf(inAllocator);
-    void* block = nullptr;
-    const SInt32 err = record->allocateProc(inAllocator, record->context, inFlags, inSize, &block);
-    if (err != noErr) return err;
-    *outBlock = block;
-    return noErr;
-}
-
-SInt32 MemFree(MemAllocatorRef inAllocator, UInt32 inFlags, void* inBlock) {
-    const MemAllocator* record = RecordOf(inAllocator);
-    return record->freeProc(inAllocator, record->context, inFlags, inBlock);
-}
-
 // --- Fixed-size block allocator ---------------------------------------------------
 
 namespace {
@@ -134,7 +118,7 @@ UInt32 ChunkSize(UInt32 inBlockSize, UInt32 inBlocksPerChunk) {
 
 // Adds one chunk and makes its blocks the free list; leaves the record as it
 // was when no chunk can be had. Called only when the free list is empty.
-void FixedSizeBlockAllocatorGrow(FixedSizeBlockMemAllocator* inAllocator) {
+[[gnu::noinline, gnu::cold]] void FixedSizeBlockAllocatorGrow(FixedSizeBlockMemAllocator* inAllocator) {
     const UInt32 chunkSize = ChunkSize(inAllocator->blockSize, inAllocator->blocksPerChunk);
     if (chunkSize == 0) return;
     const Ptr chunk = NewPtrTemp(Size(chunkSize));
@@ -164,7 +148,7 @@ void* FixedSizeBlockAllocatorNewBlock(FixedSizeBlockMemAllocator* inAllocator) {
     return block;
 }
 
-void FixedSizeBlockAllocatorDisposeBlock(FixedSizeBlockMemAllocator* inAllocator, void* inBlock) {
+inline void FixedSizeBlockAllocatorDisposeBlock(FixedSizeBlockMemAllocator* inAllocator, void* inBlock) {
     StoreLink(inBlock, inAllocator->freeList);
     inAllocator->freeList = inBlock;
 }
@@ -185,6 +169,50 @@ SInt32 FixedSizeBlockMemFree(MemAllocatorRef, void* inContext, UInt32, void* inB
 }
 
 }  // namespace
+
+// --- Allocation through a reference -------------------------------------------------
+
+namespace {
+
+// Kept out of line so that the inline fast path below needs no stack frame.
+[[gnu::noinline]] SInt32 CallAllocateProc(const MemAllocator* inRecord, MemAllocatorRef inAllocator, UInt32 inFlags,
+                                          UInt32 inSize, void** outBlock) {
+    *outBlock = nullptr;
+    void* block = nullptr;
+    const SInt32 err = inRecord->allocateProc(inAllocator, inRecord->context, inFlags, inSize, &block);
+    if (err != noErr) return err;
+    *outBlock = block;
+    return noErr;
+}
+
+}  // namespace
+
+// The fixed-size allocator's common case (a free block at hand, no clearing) is
+// taken inline, without the indirect call: that allocator exists to be cheap.
+SInt32 MemAllocate(MemAllocatorRef inAllocator, UInt32 inFlags, UInt32 inSize, void** outBlock) {
+    if (outBlock == nullptr) return paramErr;
+    const MemAllocator* const record = RecordOf(inAllocator);
+    if (record->allocateProc == FixedSizeBlockMemAllocate) {
+        auto* const allocator = static_cast<FixedSizeBlockMemAllocator*>(record->context);
+        void* const block = allocator->freeList;
+        if (block != nullptr && inSize == allocator->blockSize && !(inFlags & kMemAllocateClear)) {
+            allocator->freeList = LoadLink(block);
+            *outBlock = block;
+            return noErr;
+        }
+    }
+    return CallAllocateProc(record, inAllocator, inFlags, inSize, outBlock);
+}
+
+SInt32 MemFree(MemAllocatorRef inAllocator, UInt32 inFlags, void* inBlock) {
+    const MemAllocator* const record = RecordOf(inAllocator);
+    if (record->freeProc == FixedSizeBlockMemFree) {
+        if (inBlock != nullptr)
+            FixedSizeBlockAllocatorDisposeBlock(static_cast<FixedSizeBlockMemAllocator*>(record->context), inBlock);
+        return noErr;
+    }
+    return record->freeProc(inAllocator, record->context, inFlags, inBlock);
+}
 
 SInt32 FixedSizeBlockMemAllocatorNew(UInt32 inBlockSize, UInt32 inBlocksPerChunk, UInt32,
                                      MemAllocatorRef* outAllocator) {
