@@ -3,4 +3,5 @@
 
 #include <keelward/platform/CoreFoundation/CFBase.h>
 #include <keelward/platform/CoreFoundation/CFData.h>
+#include <keelward/platform/CoreFoundation/CFOwned.h>
 #include <keelward/platform/CoreFoundation/CFString.h>
