@@ -1,5 +1,6 @@
 #include <keelward/memory/HandleUtilities.h>
-#include <keelward/memory/MemoryDependenciesInternal.h>
+#include <keelward/buffers/BlockOperations.h>
+#include <keelward/probes/FeatureProbes.h>
 #include <keelward/platform/MemoryManager/CodeFragments.h>
 
 #include <algorithm>

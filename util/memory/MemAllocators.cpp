@@ -1,6 +1,6 @@
 #include <keelward/memory/HandleUtilities.h>
 #include <keelward/memory/MemAllocators.h>
-#include <keelward/memory/MemoryDependenciesInternal.h>
+#include <keelward/buffers/BlockOperations.h>
 #include <keelward/platform/MemoryManager/MacMemory.h>
 
 #include <cstring>
