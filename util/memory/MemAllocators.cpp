@@ -232,6 +232,8 @@ SInt32 FixedSizeBlockMemAllocatorNew(UInt32 inBlockSize, UInt32 inBlocksPerChunk
 
 SInt32 FixedSizeBlockMemAllocatorDispose(MemAllocatorRef inAllocator) {
     if (inAllocator == nullptr) return noErr;
+    // A built-in selector or another kind of allocator has nothing to give back here.
+    if (RecordOf(inAllocator) != inAllocator || inAllocator->allocateProc != FixedSizeBlockMemAllocate) return paramErr;
     auto* const allocator = static_cast<FixedSizeBlockMemAllocator*>(inAllocator->context);
     void* chunk = allocator->chunkList;
     while (chunk != nullptr) {

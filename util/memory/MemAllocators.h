@@ -89,7 +89,8 @@ inline constexpr UInt32 kFixedSizeBlockDefaultBlocksPerChunk = 1024;
 SInt32 FixedSizeBlockMemAllocatorNew(UInt32 inBlockSize, UInt32 inBlocksPerChunk, UInt32 inUnused,
                                      MemAllocatorRef* outAllocator);
 // Frees every chunk and the record; blocks still in use become invalid. Returns 0
-// (also for null, which is ignored).
+// (also for null, which is ignored); paramErr for a built-in selector or a record
+// that is no fixed-size block allocator, which are left alone.
 SInt32 FixedSizeBlockMemAllocatorDispose(MemAllocatorRef inAllocator);
 
 // Stores the data-cache line size in bytes in *outSize (when not null). On

@@ -239,6 +239,8 @@ TEST_F(MemAllocators, FixedSizeNewRefusesWhatItCannotHold) {
     EXPECT_EQ(FixedSizeBlockMemAllocatorNew(16, 0, 0, &ref), memFullErr);
     EXPECT_EQ(ref, nullptr);
     EXPECT_EQ(FixedSizeBlockMemAllocatorDispose(nullptr), noErr);
+    EXPECT_EQ(FixedSizeBlockMemAllocatorDispose(kTempMemAllocator), paramErr);
+    EXPECT_EQ(FixedSizeBlockMemAllocatorDispose(&gDefaultMemAllocator), paramErr);
 }
 
 TEST_F(MemAllocators, DisposeReturnsEveryChunk) {
