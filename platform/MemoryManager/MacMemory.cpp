@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cstddef>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
@@ -123,7 +124,8 @@ Handle NewHandleOf(MemoryKind kind, Size byteCount, bool clear) {
 }
 
 // Replaces `targetLength` bytes at `start` with `length` bytes from `source` (which
-// may lie inside the block itself). Caller holds the lock and has checked the range.
+// may lie inside the block itself), or with `length` uninitialised bytes when
+// `source` is null. Caller holds the lock and has checked the range.
 OSErr Replace(State& s, MasterPointer* mp, Size start, Size targetLength, const void* source, Size length) {
     const SInt64 newSize64 = SInt64(mp->size) - targetLength + length;
     if (newSize64 > kUnlimitedMemoryAnswer) return memFullErr;
@@ -137,7 +139,9 @@ OSErr Replace(State& s, MasterPointer* mp, Size start, Size targetLength, const 
         // In place: keep the replacement safe from the tail's move if it lies inside the block.
         std::vector<char> copy;
         const char* src = static_cast<const char*>(source);
-        const bool inside = src != nullptr && src >= mp->block && src < mp->block + mp->capacity;
+        const auto address = reinterpret_cast<std::uintptr_t>(src);
+        const auto blockStart = reinterpret_cast<std::uintptr_t>(mp->block);
+        const bool inside = src != nullptr && address - blockStart < std::uintptr_t(mp->capacity);
         if (inside && length > 0) {
             try {
                 copy.assign(src, src + length);
@@ -148,7 +152,7 @@ OSErr Replace(State& s, MasterPointer* mp, Size start, Size targetLength, const 
             src = copy.data();
         }
         if (tail > 0) std::memmove(mp->block + start + length, mp->block + start + targetLength, size_t(tail));
-        if (length > 0) std::memcpy(mp->block + start, src, size_t(length));
+        if (src != nullptr && length > 0) std::memcpy(mp->block + start, src, size_t(length));
     } else {
         if (mp->state & kHandleLockedMask) {
             pool.inUse -= growth;
@@ -167,7 +171,7 @@ OSErr Replace(State& s, MasterPointer* mp, Size start, Size targetLength, const 
             return memFullErr;
         }
         std::memcpy(fresh, mp->block, size_t(start));
-        if (length > 0) std::memcpy(fresh + start, source, size_t(length));
+        if (source != nullptr && length > 0) std::memcpy(fresh + start, source, size_t(length));
         if (tail > 0) std::memcpy(fresh + start + length, mp->block + start + targetLength, size_t(tail));
         s.blocks.erase(mp->block);
         std::free(mp->block);
@@ -274,43 +278,8 @@ void SetHandleSize(Handle h, Size newSize) {
         return;
     }
     // Growing appends uninitialised bytes at the end; shrinking cuts them off.
-    OSErr err = noErr;
-    if (newSize >= mp->size) {
-        const Size growth = newSize - mp->size;
-        Pool& pool = PoolOf(s, mp->kind);
-        if (newSize <= mp->capacity) {
-            err = Take(pool, growth) ? noErr : memFullErr;
-            if (err == noErr) mp->size = newSize;
-        } else if (mp->state & kHandleLockedMask) {
-            err = memFullErr;
-        } else if (!Take(pool, growth)) {
-            err = memFullErr;
-        } else {
-            Ptr fresh = static_cast<Ptr>(std::malloc(size_t(newSize)));
-            bool registered = false;
-            if (fresh != nullptr) {
-                try {
-                    s.blocks.emplace(fresh, mp);
-                    registered = true;
-                } catch (const std::bad_alloc&) {
-                }
-            }
-            if (!registered) {
-                std::free(fresh);
-                pool.inUse -= growth;
-                err = memFullErr;
-            } else {
-                std::memcpy(fresh, mp->block, size_t(mp->size));
-                s.blocks.erase(mp->block);
-                std::free(mp->block);
-                mp->block = fresh;
-                mp->capacity = newSize;
-                mp->size = newSize;
-            }
-        }
-    } else {
-        err = Replace(s, mp, newSize, mp->size - newSize, nullptr, 0);
-    }
+    const OSErr err = newSize >= mp->size ? Replace(s, mp, mp->size, 0, nullptr, newSize - mp->size)
+                                          : Replace(s, mp, newSize, mp->size - newSize, nullptr, 0);
     SetMemError(err);
 }
 
