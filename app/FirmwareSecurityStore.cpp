@@ -1,5 +1,7 @@
 #include "FirmwareSecurityStore.h"
 
+#include <keelward/platform/IOKit/IOObjectOwner.h>
+
 #include <cstring>
 #include <new>
 #include <string>
@@ -11,22 +13,6 @@ namespace {
 
 constexpr std::size_t kModeTextSize = 50;
 constexpr std::size_t kBootROMPropertySize = 100;
-
-// One node reference, released at scope end.
-class RegistryEntry {
-public:
-    explicit RegistryEntry(io_registry_entry_t entry) : entry_(entry) {}
-    ~RegistryEntry() {
-        if (entry_ != IO_OBJECT_NULL) IOObjectRelease(entry_);
-    }
-    RegistryEntry(const RegistryEntry&) = delete;
-    RegistryEntry& operator=(const RegistryEntry&) = delete;
-    io_registry_entry_t get() const { return entry_; }
-    explicit operator bool() const { return entry_ != IO_OBJECT_NULL; }
-
-private:
-    io_registry_entry_t entry_;
-};
 
 CFStringRef MakeString(const char* text) {
     return CFStringCreateWithCString(kCFAllocatorDefault, text, kCFStringEncodingMacRoman);
@@ -50,7 +36,7 @@ SInt32 GetSecurityMode(UInt32* outMode) {
     if (const kern_return_t status = IOMasterPort(bootstrap_port, &masterPort); status != kIOReturnSuccess) {
         return status;
     }
-    const RegistryEntry options(IORegistryEntryFromPath(masterPort, kOptionsNodePath));
+    const IOObjectOwner options(IORegistryEntryFromPath(masterPort, kOptionsNodePath));
     if (!options) return 0;
     const CFOwned<CFStringRef> name(MakeString(kSecurityModeProperty));
     if (!name) return kPropertyNameUnavailableErr;
@@ -101,7 +87,7 @@ SInt32 SaveOpenFirmwareProperty(const char* propertyName, const char* value) {
     if (const kern_return_t status = IOMasterPort(bootstrap_port, &masterPort); status != kIOReturnSuccess) {
         return status;
     }
-    const RegistryEntry options(IORegistryEntryFromPath(masterPort, kOptionsNodePath));
+    const IOObjectOwner options(IORegistryEntryFromPath(masterPort, kOptionsNodePath));
     if (!options) return 0;
     const CFOwned<CFStringRef> name(MakeString(propertyName));
     if (!name) return 0;
@@ -113,7 +99,7 @@ SInt32 SaveOpenFirmwareProperty(const char* propertyName, const char* value) {
 Boolean HasRecentBootROM() {
     mach_port_t masterPort = MACH_PORT_NULL;
     if (IOMasterPort(MACH_PORT_NULL, &masterPort) != kIOReturnSuccess) return false;
-    const RegistryEntry bootROM(IORegistryEntryFromPath(masterPort, kBootROMNodePath));
+    const IOObjectOwner bootROM(IORegistryEntryFromPath(masterPort, kBootROMNodePath));
     if (!bootROM) return false;
     char buffer[kBootROMPropertySize];
     UInt32 size = sizeof buffer;

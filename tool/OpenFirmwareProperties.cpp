@@ -2,6 +2,8 @@
 
 #include "FirmwareSecurityStore.h"
 
+#include <keelward/platform/IOKit/IOObjectOwner.h>
+
 #include <cstdio>
 #include <cstring>
 
@@ -9,21 +11,6 @@ namespace keelward {
 namespace {
 
 constexpr std::size_t kModeTextSize = 50;
-
-class RegistryEntry {
-public:
-    explicit RegistryEntry(io_registry_entry_t entry) : entry_(entry) {}
-    ~RegistryEntry() {
-        if (entry_ != IO_OBJECT_NULL) IOObjectRelease(entry_);
-    }
-    RegistryEntry(const RegistryEntry&) = delete;
-    RegistryEntry& operator=(const RegistryEntry&) = delete;
-    io_registry_entry_t get() const { return entry_; }
-    explicit operator bool() const { return entry_ != IO_OBJECT_NULL; }
-
-private:
-    io_registry_entry_t entry_;
-};
 
 // The steps both writers share: reach the options node, make the name, make the
 // value with `makeValue`, set it.
@@ -33,7 +20,7 @@ SInt32 UpdateProperty(const char* propertyName, MakeValue makeValue) {
     if (const kern_return_t status = IOMasterPort(bootstrap_port, &masterPort); status != kIOReturnSuccess) {
         return status;
     }
-    const RegistryEntry options(IORegistryEntryFromPath(masterPort, kOptionsNodePath));
+    const IOObjectOwner options(IORegistryEntryFromPath(masterPort, kOptionsNodePath));
     if (!options) return 0;
     const CFOwned<CFStringRef> name(
         CFStringCreateWithCString(kCFAllocatorDefault, propertyName, kCFStringEncodingMacRoman));
@@ -61,7 +48,7 @@ void PrintSecurityMode() {
     char modeText[kModeTextSize] = "bad";
     mach_port_t masterPort = MACH_PORT_NULL;
     if (IOMasterPort(bootstrap_port, &masterPort) == kIOReturnSuccess) {
-        const RegistryEntry options(IORegistryEntryFromPath(masterPort, kOptionsNodePath));
+        const IOObjectOwner options(IORegistryEntryFromPath(masterPort, kOptionsNodePath));
         if (options) {
             const CFOwned<CFStringRef> name(
                 CFStringCreateWithCString(kCFAllocatorDefault, kSecurityModeProperty, kCFStringEncodingMacRoman));

@@ -4,6 +4,8 @@
 #include "FirmwareSecurityStore.h"
 #include "OpenFirmwareProperties.h"
 
+#include <keelward/platform/CoreFoundation/CFBundle.h>
+
 #include <cstring>
 #include <string.h>  // explicit_bzero
 
@@ -61,6 +63,8 @@ int ExitStatusFor(SInt32 result) {
 
 int main(int argc, char** argv) {
     using namespace keelward;
+    // The program's own version, for the library's version calls.
+    CFBundleSetMainBundleInfoValue("CFBundleShortVersionString", KEELWARD_VERSION);
     SInt32 result = 0;
     for (int i = 0; i < argc; ++i) {
         const char* argument = argv[i];

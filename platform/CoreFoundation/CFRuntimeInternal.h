@@ -81,3 +81,12 @@ UniChar CFMacRomanToUnicode(UInt8 byte);
 std::optional<UInt8> CFUnicodeToMacRoman(UniChar unit);
 
 }  // namespace keelward
+
+namespace keelward {
+
+// Decodes `bytes` from the C library character set `codeset` (as nl_langinfo names
+// it: "UTF-8", "ISO-8859-1", "ANSI_X3.4-1968", ...); nothing when ICU does not know
+// the character set or the bytes are not valid in it.
+std::optional<std::u16string> CFDecodeLocaleText(std::string_view bytes, const char* codeset);
+
+}  // namespace keelward

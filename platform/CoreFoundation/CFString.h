@@ -50,4 +50,57 @@ CFIndex CFStringGetBytes(CFStringRef theString, CFRange range, CFStringEncoding 
 // Appends `numChars` code units; does nothing for a string that is not mutable.
 void CFStringAppendCharacters(CFMutableStringRef theString, const UniChar* chars, CFIndex numChars);
 
+// ---------------------------------------------------------------------------
+// Mutable strings: editing, reading by index, comparison and case mapping.
+// Every call below checks its string and range arguments: a null string, a range
+// that does not lie inside the string, or an immutable string given to an editing
+// call leaves everything unchanged (and answers 0, null or kCFCompareLessThan).
+// ---------------------------------------------------------------------------
+
+using CFStringCompareFlags = CFOptionFlags;
+inline constexpr CFStringCompareFlags kCFCompareCaseInsensitive = 1;
+
+// Locales are accepted for the sake of the well-known signatures; no locale object
+// can be created, so null (the locale-independent behaviour) is the only value.
+struct CFLocaleObject;
+using CFLocaleRef = const CFLocaleObject*;
+
+// A string that lives for the whole process, made from NUL-terminated UTF-8 text
+// (the platform's constant strings). Equal texts give the same object; retaining and
+// releasing it never destroys it. Null for null or malformed text.
+CFStringRef CFStringMakeConstantString(const char* cStr);
+#define CFSTR(cStr) ::keelward::CFStringMakeConstantString("" cStr "")
+
+// A new mutable string holding a copy of `theString`'s code units; `maxLength` is a
+// capacity hint (0: none) and is not enforced. Null when `theString` is null or
+// `maxLength` is negative.
+CFMutableStringRef CFStringCreateMutableCopy(CFAllocatorRef alloc, CFIndex maxLength, CFStringRef theString);
+
+// The code unit at `idx`, or 0 when `idx` is outside the string.
+UniChar CFStringGetCharacterAtIndex(CFStringRef theString, CFIndex idx);
+// The string's code units, contiguous, valid until the string is next changed or
+// released; null for a null string.
+const UniChar* CFStringGetCharactersPtr(CFStringRef theString);
+
+// Removes the code units of `range`.
+void CFStringDelete(CFMutableStringRef theString, CFRange range);
+// Replaces the code units of `range` by those of `replacement` (which may be the
+// string itself).
+void CFStringReplace(CFMutableStringRef theString, CFRange range, CFStringRef replacement);
+// Replaces the whole contents by those of `replacement`.
+void CFStringReplaceAll(CFMutableStringRef theString, CFStringRef replacement);
+
+// Compares `rangeToCompare` of `theString1` with the whole of `theString2` in UTF-16
+// code-unit order; with kCFCompareCaseInsensitive both sides are compared under full
+// Unicode case folding (so "STRASSE" equals "straße"). Other option bits are ignored.
+// A null string counts as empty; a range outside `theString1` answers
+// kCFCompareLessThan without reading.
+CFComparisonResult CFStringCompareWithOptions(CFStringRef theString1, CFStringRef theString2, CFRange rangeToCompare,
+                                              CFStringCompareFlags compareOptions);
+
+// Full Unicode case mapping in place, independent of any language (a null locale):
+// the length may change ("ß" upper-cases to "SS"); unpaired surrogates are kept.
+void CFStringUppercase(CFMutableStringRef theString, CFLocaleRef locale);
+void CFStringLowercase(CFMutableStringRef theString, CFLocaleRef locale);
+
 }  // namespace keelward

@@ -186,10 +186,10 @@ std::optional<std::vector<UInt8>> NvramImage::StoredValue(std::string_view name)
 std::vector<std::pair<std::string, std::vector<UInt8>>> NvramImage::Entries() const {
     std::vector<std::pair<std::string, std::vector<UInt8>>> out;
     for (const Entry& entry : ParseEntries()) {
-        const std::string_view text(reinterpret_cast<const char*>(bytes_.data() + entry.offset), entry.length);
-        const std::size_t equals = std::min(text.find('='), text.size());
-        const std::string_view value = equals < text.size() ? text.substr(equals + 1) : std::string_view();
-        out.emplace_back(std::string(text.substr(0, equals)), std::vector<UInt8>(value.begin(), value.end()));
+        const std::string_view name = EntryName(entry);
+        const UInt8* text = bytes_.data() + entry.offset;
+        const std::size_t valueStart = name.empty() ? 0 : name.size() + 1;
+        out.emplace_back(std::string(name), std::vector<UInt8>(text + valueStart, text + entry.length));
     }
     return out;
 }

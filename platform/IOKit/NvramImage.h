@@ -59,7 +59,8 @@ public:
 
     // The bytes stored for `name` (data variables still escaped), or nothing.
     std::optional<std::vector<UInt8>> StoredValue(std::string_view name) const;
-    // Every entry as stored, name and value split at the first '='.
+    // Every entry as stored, name and value split at the first '='; an entry without
+    // '=' has an empty name (no lookup finds it) and its whole text as value.
     std::vector<std::pair<std::string, std::vector<UInt8>>> Entries() const;
 
     // Sets `name` to `stored` (already in stored form). A changed entry keeps its

@@ -25,7 +25,7 @@ public:
         header[3] = static_cast<UInt8>(size / 16);
         std::memcpy(header + 4, name.data(), std::min<std::size_t>(name.size(), 12));
         header[1] = NvramHeaderChecksum(std::span(header, 16));
-        std::memcpy(header + 16, body.data(), body.size());
+        if (!body.empty()) std::memcpy(header + 16, body.data(), body.size());
         return *this;
     }
     // Two-bank layout: the generation count and the Adler-32 of the bank.
