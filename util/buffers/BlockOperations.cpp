@@ -5,6 +5,10 @@
 #include <cstring>
 #include <utility>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace keelward {
 
 namespace {
@@ -34,6 +38,11 @@ inline UInt32 Load32(const UInt8* inSource) {
 }
 
 // Byte head up to a line boundary, whole lines as four 8-byte stores, byte tail.
+// Where the processor has AVX2, a clone of it lets the compiler merge each line's
+// stores into one 32-byte store.
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
+__attribute__((target_clones("avx2", "default")))
+#endif
 void SetBytes(UInt8* outDest, std::size_t inCount, UInt8 inValue) {
     const std::size_t head = HeadLength(outDest, inCount);
     for (std::size_t i = 0; i < head; ++i) *outDest++ = inValue;
@@ -134,7 +143,18 @@ Boolean BlockCompare(UInt32 inCount, const void* inFirst, const void* inSecond) 
     const auto* a = static_cast<const UInt8*>(inFirst);
     const auto* b = static_cast<const UInt8*>(inSecond);
     std::size_t count = inCount;
-    // Whole words decide most of the block: 32 bytes per test, then 4-byte words.
+    // Whole words decide most of the block: 64 or 32 bytes per test, then 4-byte words.
+#if defined(__SSE2__)
+    for (; count >= 64; count -= 64, a += 64, b += 64) {
+        const auto equal = [](const UInt8* x, const UInt8* y) {
+            return _mm_cmpeq_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(x)),
+                                  _mm_loadu_si128(reinterpret_cast<const __m128i*>(y)));
+        };
+        const __m128i all = _mm_and_si128(_mm_and_si128(equal(a, b), equal(a + 16, b + 16)),
+                                          _mm_and_si128(equal(a + 32, b + 32), equal(a + 48, b + 48)));
+        if (_mm_movemask_epi8(all) != 0xFFFF) return kFalse;
+    }
+#endif
     for (; count >= 32; count -= 32, a += 32, b += 32) {
         const UInt64 difference = (Load64(a) ^ Load64(b)) | (Load64(a + 8) ^ Load64(b + 8)) |
                                   (Load64(a + 16) ^ Load64(b + 16)) | (Load64(a + 24) ^ Load64(b + 24));

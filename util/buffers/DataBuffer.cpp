@@ -168,8 +168,10 @@ SInt32 TempBufferCreate(UInt32 inWantedSize, void* inBuffer, UInt32 inBufferSize
     constexpr UInt32 kMaxBlock = 16 * 1024 * 1024;
     constexpr UInt32 kGranule = 512;
     if (inWantedSize > inBufferSize) {
-        const UInt32 blockSize =
-            inWantedSize > kMaxBlock ? kMaxBlock : std::max(kGranule, (inWantedSize + kGranule - 1) / kGranule * kGranule);
+        UInt32 blockSize = kMaxBlock;
+        if (inWantedSize <= kMaxBlock) {
+            blockSize = std::max(kGranule, (inWantedSize + kGranule - 1) / kGranule * kGranule);
+        }
         if (void* block = BufferHeap().allocate(blockSize); block != nullptr) {
             *outToken = block;
             *outBuffer = block;

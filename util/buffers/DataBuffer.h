@@ -13,8 +13,9 @@ namespace keelward {
 
 // A growable buffer. `size` bytes of `data` are in use; `capacity` is the size of the
 // block. Sizes get their capacity by one rule: 0-255 bytes take 256, 256-4,095 take
-// 4,096, larger sizes are rounded up to a multiple of 32,768. A capacity that would
-// not fit in 32 bits is refused with kErrNoMemory.
+// 4,096, larger sizes are rounded up to a multiple of 32,768; appends grow the block
+// only when full, so after one the capacity may be below the rule's. A capacity that
+// would not fit in 32 bits is refused with kErrNoMemory.
 struct DataBuffer {
     UInt8* data;
     UInt32 size;

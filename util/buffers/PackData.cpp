@@ -250,7 +250,7 @@ SInt32 UnpackDataList(UInt32 inSize, const void* inData, const char* inFormat, v
                 const UInt32 fieldSize = args.Integer();
                 const UInt32 capacity = args.Integer();
                 auto* dest = args.Pointer<char>();
-                // The text is taken only from the part of the field that the data holds.
+                // The text comes only from the bytes of the field that the data holds.
                 const std::size_t available = std::min<std::size_t>(fieldSize, remaining);
                 if (dest != nullptr && capacity != 0) {
                     const std::size_t limit = std::min<std::size_t>(available, capacity - 1);

@@ -130,10 +130,9 @@ TEST(DataBufferTest, GrowingOperationsFillFromTheSource) {
             std::string expected;
         };
         const std::string fresh = rewritesFromStart ? "WXYZwxyz" : "wxyz";
+        const std::string zeroed = rewritesFromStart ? std::string(8, '\0') : "abcd" + std::string(4, '\0');
         for (const Source& source : {Source{fresh.data(), rewritesFromStart ? "WXYZwxyz" : "abcdwxyz"},
-                                     Source{kDataBufferZeroFill, rewritesFromStart ? std::string(8, '\0')
-                                                                                   : std::string("abcd") + std::string(4, '\0')},
-                                     Source{nullptr, "abcd\xEE\xEE\xEE\xEE"}}) {
+                                     Source{kDataBufferZeroFill, zeroed}, Source{nullptr, "abcd\xEE\xEE\xEE\xEE"}}) {
             DataBuffer* buffer = Make("abcd");
             std::memset(buffer->data + 4, 0xEE, buffer->capacity - 4);
             ASSERT_EQ(op.grow(buffer, source.data), kNoErr);

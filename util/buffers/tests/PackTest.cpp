@@ -229,7 +229,8 @@ TEST(PackTest, PackNAndUnpackN) {
         Bytes written(out.begin(), out.begin() + count);
         EXPECT_EQ(written, expected[count]);
         EXPECT_TRUE(std::all_of(out.begin() + count, out.end(), [](UInt8 b) { return b == 0xEE; }));
-        EXPECT_EQ(UnpackN(expected[count].data(), static_cast<UInt32>(count)), count == 0 ? 0 : value & (0xFFFFFFFFu >> (32 - 8 * count)));
+        const UInt32 lowBytes = count == 0 ? 0 : value & (0xFFFFFFFFu >> (32 - 8 * count));
+        EXPECT_EQ(UnpackN(expected[count].data(), static_cast<UInt32>(count)), lowBytes);
     }
     Bytes out(8, 0xEE);
     EXPECT_EQ(PackN(out.data(), 5, value), 5);

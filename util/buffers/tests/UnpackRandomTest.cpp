@@ -122,7 +122,7 @@ PackDataCase MakePackDataCase(Generator& random, Blocks& blocks) {
         if (std::string("bhHtTwW").find(letter) != std::string::npos) {
             const UInt32 value = random.Word();
             const bool little = letter == 'H' || letter == 'T' || letter == 'W';
-            const UInt32 width = letter == 'b' ? 1 : (letter == 'h' || letter == 'H') ? 2 : (letter == 't' || letter == 'T') ? 3 : 4;
+            const UInt32 width = static_cast<UInt32>(std::string("bbhHtTwW").find(letter) / 2 + 1);
             Bytes field = BigEndian(value, width);
             if (little) std::reverse(field.begin(), field.end());
             c.record.insert(c.record.end(), field.begin(), field.end());
@@ -183,7 +183,8 @@ PackDataCase MakePackDataCase(Generator& random, Blocks& blocks) {
             UInt8* dest = blocks.Make(capacity);
             c.packArgs.push_back(Pointer(blocks.Make(string)));
             c.unpackArgs.insert(c.unpackArgs.end(), {Integer(capacity), Pointer(dest)});
-            c.checks.push_back({dest, Bytes(string.begin(), string.begin() + std::min<std::size_t>(capacity, string.size())), capacity});
+            const std::size_t stored = std::min<std::size_t>(capacity, string.size());
+            c.checks.push_back({dest, Bytes(string.begin(), string.begin() + static_cast<long>(stored)), capacity});
         } else {  // 'S', packed as a counted run
             const UInt32 fieldSize = random.Below(12);
             const Bytes field = random.RandomBytes(fieldSize);
@@ -194,7 +195,9 @@ PackDataCase MakePackDataCase(Generator& random, Blocks& blocks) {
             c.unpackArgs.insert(c.unpackArgs.end(), {Integer(fieldSize), Integer(capacity), Pointer(dest)});
             Bytes expected;
             if (capacity != 0) {
-                for (UInt32 i = 0; i < fieldSize && i + 1 < capacity && field[i] != 0; ++i) expected.push_back(field[i]);
+                for (UInt32 i = 0; i < fieldSize && i + 1 < capacity && field[i] != 0; ++i) {
+                    expected.push_back(field[i]);
+                }
                 expected.push_back(0);
             }
             c.checks.push_back({dest, expected, capacity});
