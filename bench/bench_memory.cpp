@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "BenchmarkRatios.h"
+
 using namespace keelward;
 
 namespace {
@@ -112,37 +114,18 @@ BENCHMARK(BM_Malloc_Batch);
 
 // Keeps each benchmark's CPU time per iteration (the median when repeated) for the
 // closing ratios: on a shared machine the wall clock also counts time spent waiting.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& run : runs)
-            if (run.run_type == Run::RT_Iteration || run.aggregate_name == "median")
-                times_[run.run_name.function_name] = run.GetAdjustedCPUTime();
-        ConsoleReporter::ReportRuns(runs);
-    }
-    void PrintRatio(const char* label, const std::string& ours, const std::string& reference) const {
-        const auto a = times_.find(ours);
-        const auto b = times_.find(reference);
-        if (a == times_.end() || b == times_.end() || a->second <= 0) return;
-        std::printf("%s: malloc/free %.2f ns, free list %.2f ns, %.2fx faster\n", label, b->second, a->second,
-                    b->second / a->second);
-    }
 
-private:
-    std::map<std::string, double> times_;
+constexpr keelward::bench::Comparison kComparisons[] = {
+    {"BM_FixedSizeBlock_AllocateFree", "BM_Malloc_AllocateFree", "32 bytes, one at a time (goal >= 3)"},
+    {"BM_FixedSizeBlock_Batch", "BM_Malloc_Batch", "32 bytes, 1000 taken then freed"},
+    {"BM_BareFreeList_AllocateFree", "BM_Malloc_AllocateFree", "bound: a bare free list, one at a time"},
 };
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    reporter.PrintRatio("32-byte block, one at a time", "BM_FixedSizeBlock_AllocateFree", "BM_Malloc_AllocateFree");
-    reporter.PrintRatio("32-byte blocks, 1000 then freed", "BM_FixedSizeBlock_Batch", "BM_Malloc_Batch");
-    reporter.PrintRatio("bound: bare free list, one at a time", "BM_BareFreeList_AllocateFree",
-                        "BM_Malloc_AllocateFree");
-    benchmark::Shutdown();
+    keelward::bench::RatioReporter reporter;
+    if (!keelward::bench::RunBenchmarks(argc, argv, reporter)) return 1;
+    reporter.PrintRatios("Fixed-size block allocator relative to malloc/free", kComparisons);
     return 0;
 }

@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "BenchmarkRatios.h"
+
 namespace {
 
 using keelward::UInt32;
@@ -284,71 +286,30 @@ BENCHMARK(BM_ChangeLineEndings)
     ->Args({keelward::kLineEndingLF, 0});
 
 // Keeps the time per iteration of every run to print the ratios after the table.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        // CPU time, as the machine may be shared; with repetitions the median wins,
-        // as aggregates are reported after the single runs.
-        for (const Run& run : runs) {
-            if (run.error_occurred) continue;
-            const bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
-            if (run.run_type != Run::RT_Iteration && !median) continue;
-            const std::string name = run.run_name.str();
-            times_[name] = run.GetAdjustedCPUTime();
-            const auto bytes = run.counters.find("bytes_per_second");
-            if (bytes != run.counters.end()) throughput_[name] = bytes->second.value;
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
 
-    void PrintSummary() const {
-        struct Pair {
-            const char* ours;
-            const char* reference;
-            const char* goal;
-        };
-        const Pair pairs[] = {
-            {"BM_UTF8Valid/0", "BM_ICU_FromUTF8Preflight/0", ">= 2"},
-            {"BM_UTF8Valid/1", "BM_ICU_FromUTF8Preflight/1", ">= 1"},
-            {"BM_UTF8toUTF16/0", "BM_ICU_FromUTF8Exact/0", ">= 1"},
-            {"BM_UTF8toUTF16/1", "BM_ICU_FromUTF8Exact/1", ">= 1"},
-            {"BM_UTF8toUTF16/0", "BM_ICU_FromUTF8Preallocated/0", ">= 1"},
-            {"BM_UTF8toUTF16/1", "BM_ICU_FromUTF8Preallocated/1", ">= 1"},
-            {"BM_UTF16toUTF8/0", "BM_ICU_ToUTF8Exact/0", ">= 1"},
-            {"BM_UTF16toUTF8/1", "BM_ICU_ToUTF8Exact/1", ">= 1"},
-            {"BM_UTF16toUTF8/0", "BM_ICU_ToUTF8Preallocated/0", ">= 1"},
-            {"BM_UTF16toUTF8/1", "BM_ICU_ToUTF8Preallocated/1", ">= 1"},
-            {"BM_ChangeLineEndingsInPlace_RoundTrip", "BM_ChangeLineEndingsTwoBuffers_RoundTrip", "linear"},
-        };
-        std::printf("\nSpeed ratios (reference CPU time / library CPU time; above 1: the library is faster)\n");
-        for (const Pair& pair : pairs) {
-            const auto ours = times_.find(pair.ours);
-            const auto reference = times_.find(pair.reference);
-            if (ours == times_.end() || reference == times_.end()) continue;
-            std::printf("  %-40s vs %-42s %6.2fx  (goal %s)\n", pair.ours, pair.reference,
-                        reference->second / ours->second, pair.goal);
-        }
-        std::printf("\nChangeLineEndings throughput (goal >= 1 GB/s)\n");
-        for (const auto& [name, bytesPerSecond] : throughput_) {
-            if (name.rfind("BM_ChangeLineEndings/", 0) == 0) {
-                std::printf("  %-40s %6.2f GB/s\n", name.c_str(), bytesPerSecond / 1e9);
-            }
-        }
-    }
-
-private:
-    std::map<std::string, double> times_;
-    std::map<std::string, double> throughput_;
+constexpr keelward::bench::Comparison kComparisons[] = {
+    {"BM_UTF8Valid/0", "BM_ICU_FromUTF8Preflight/0", "ASCII (goal >= 2)"},
+    {"BM_UTF8Valid/1", "BM_ICU_FromUTF8Preflight/1", "30% multi-byte (goal >= 1)"},
+    {"BM_UTF8toUTF16/0", "BM_ICU_FromUTF8Exact/0", "ASCII, same result (goal >= 1)"},
+    {"BM_UTF8toUTF16/1", "BM_ICU_FromUTF8Exact/1", "30% multi-byte, same result (goal >= 1)"},
+    {"BM_UTF8toUTF16/0", "BM_ICU_FromUTF8Preallocated/0", "ASCII, ICU's best case"},
+    {"BM_UTF8toUTF16/1", "BM_ICU_FromUTF8Preallocated/1", "30% multi-byte, ICU's best case"},
+    {"BM_UTF16toUTF8/0", "BM_ICU_ToUTF8Exact/0", "ASCII, same result (goal >= 1)"},
+    {"BM_UTF16toUTF8/1", "BM_ICU_ToUTF8Exact/1", "30% multi-byte, same result (goal >= 1)"},
+    {"BM_UTF16toUTF8/0", "BM_ICU_ToUTF8Preallocated/0", "ASCII, ICU's best case"},
+    {"BM_UTF16toUTF8/1", "BM_ICU_ToUTF8Preallocated/1", "30% multi-byte, ICU's best case"},
+    {"BM_ChangeLineEndingsInPlace_RoundTrip", "BM_ChangeLineEndingsTwoBuffers_RoundTrip", "linear in place"},
 };
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    reporter.PrintSummary();
-    benchmark::Shutdown();
+    keelward::bench::RatioReporter reporter;
+    if (!keelward::bench::RunBenchmarks(argc, argv, reporter)) return 1;
+    reporter.PrintRatios("Speed relative to ICU and to converting into a second buffer", kComparisons);
+    std::printf("\nChangeLineEndings throughput (goal >= 1 GB/s)\n");
+    for (const auto& [name, bytesPerSecond] : reporter.Throughputs()) {
+        if (name.rfind("BM_ChangeLineEndings/", 0) == 0) std::printf("  %-40s %6.2f GB/s\n", name.c_str(), bytesPerSecond / 1e9);
+    }
     return 0;
 }
