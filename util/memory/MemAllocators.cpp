@@ -153,6 +153,8 @@ inline void FixedSizeBlockAllocatorDisposeBlock(FixedSizeBlockMemAllocator* inAl
     inAllocator->freeList = inBlock;
 }
 
+}  // namespace
+
 SInt32 FixedSizeBlockMemAllocate(MemAllocatorRef, void* inContext, UInt32 inFlags, UInt32 inSize, void** outBlock) {
     auto* const allocator = static_cast<FixedSizeBlockMemAllocator*>(inContext);
     if (inSize != allocator->blockSize) return kErrBlockSizeMismatch;
@@ -168,51 +170,27 @@ SInt32 FixedSizeBlockMemFree(MemAllocatorRef, void* inContext, UInt32, void* inB
     return noErr;
 }
 
-}  // namespace
-
 // --- Allocation through a reference -------------------------------------------------
 
-namespace {
+namespace detail {
 
-// Kept out of line so that the inline fast path below needs no stack frame.
-[[gnu::noinline]] SInt32 CallAllocateProc(const MemAllocator* inRecord, MemAllocatorRef inAllocator, UInt32 inFlags,
-                                          UInt32 inSize, void** outBlock) {
+SInt32 MemAllocateThroughRecord(MemAllocatorRef inAllocator, UInt32 inFlags, UInt32 inSize, void** outBlock) {
+    if (outBlock == nullptr) return paramErr;
     *outBlock = nullptr;
+    const MemAllocator* const record = RecordOf(inAllocator);
     void* block = nullptr;
-    const SInt32 err = inRecord->allocateProc(inAllocator, inRecord->context, inFlags, inSize, &block);
+    const SInt32 err = record->allocateProc(inAllocator, record->context, inFlags, inSize, &block);
     if (err != noErr) return err;
     *outBlock = block;
     return noErr;
 }
 
-}  // namespace
-
-// The fixed-size allocator's common case (a free block at hand, no clearing) is
-// taken inline, without the indirect call: that allocator exists to be cheap.
-SInt32 MemAllocate(MemAllocatorRef inAllocator, UInt32 inFlags, UInt32 inSize, void** outBlock) {
-    if (outBlock == nullptr) return paramErr;
+SInt32 MemFreeThroughRecord(MemAllocatorRef inAllocator, UInt32 inFlags, void* inBlock) {
     const MemAllocator* const record = RecordOf(inAllocator);
-    if (record->allocateProc == FixedSizeBlockMemAllocate) {
-        auto* const allocator = static_cast<FixedSizeBlockMemAllocator*>(record->context);
-        void* const block = allocator->freeList;
-        if (block != nullptr && inSize == allocator->blockSize && !(inFlags & kMemAllocateClear)) {
-            allocator->freeList = LoadLink(block);
-            *outBlock = block;
-            return noErr;
-        }
-    }
-    return CallAllocateProc(record, inAllocator, inFlags, inSize, outBlock);
-}
-
-SInt32 MemFree(MemAllocatorRef inAllocator, UInt32 inFlags, void* inBlock) {
-    const MemAllocator* const record = RecordOf(inAllocator);
-    if (record->freeProc == FixedSizeBlockMemFree) {
-        if (inBlock != nullptr)
-            FixedSizeBlockAllocatorDisposeBlock(static_cast<FixedSizeBlockMemAllocator*>(record->context), inBlock);
-        return noErr;
-    }
     return record->freeProc(inAllocator, record->context, inFlags, inBlock);
 }
+
+}  // namespace detail
 
 SInt32 FixedSizeBlockMemAllocatorNew(UInt32 inBlockSize, UInt32 inBlocksPerChunk, UInt32,
                                      MemAllocatorRef* outAllocator) {
