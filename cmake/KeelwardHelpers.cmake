@@ -42,3 +42,29 @@ function(keelward_add_test_suite name)
   target_link_libraries(${name} PRIVATE ${ARG_LIBRARIES} GTest::gtest GTest::gtest_main GTest::gmock)
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES LABELS "${name}")
 endfunction()
+
+# keelward_add_platform_layer(<Layer> [LINK ...])
+# A platform stand-in installed with the utility library: the static library
+# Keelward<Layer> (Keelward::<Layer>, libkeelward-<layer>.a) from platform/<Layer>/*.cpp,
+# its headers installed under keelward/platform/<Layer>/, and its test suite from
+# tests/*.cpp. LINK names what it links privately.
+function(keelward_add_platform_layer layer)
+  cmake_parse_arguments(ARG "" "" "LINK" ${ARGN})
+  set(target Keelward${layer})
+  string(TOLOWER "${layer}" lower)
+  file(GLOB sources CONFIGURE_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/*.cpp")
+  add_library(${target} STATIC ${sources})
+  add_library(Keelward::${layer} ALIAS ${target})
+  set_target_properties(${target} PROPERTIES EXPORT_NAME ${layer} OUTPUT_NAME keelward-${lower})
+  target_include_directories(${target} PUBLIC
+    "$<BUILD_INTERFACE:${KEELWARD_INCLUDE_TREE}>"
+    "$<INSTALL_INTERFACE:${CMAKE_INSTALL_INCLUDEDIR}>")
+  target_link_libraries(${target} PRIVATE ${ARG_LINK})
+  set_property(GLOBAL APPEND PROPERTY KEELWARD_INSTALLED_TARGETS ${target})
+  set_property(GLOBAL APPEND PROPERTY KEELWARD_INSTALLED_HEADER_DIRS "platform/${layer}")
+
+  file(GLOB test_sources CONFIGURE_DEPENDS "${CMAKE_CURRENT_SOURCE_DIR}/tests/*.cpp")
+  if(test_sources)
+    keelward_add_test_suite(${lower}_tests SOURCES ${test_sources} LIBRARIES ${target})
+  endif()
+endfunction()
