@@ -229,7 +229,8 @@ void FuzzUnpack(Spec& input, Blocks& blocks) {
             args.push_back({false, 0, d.dest});
             args.push_back({false, 0, d.second});
         } else if (slots != 0) {
-            d.dest = null ? nullptr : blocks.Make(d.letter == 'b' ? 1 : d.letter == 'h' ? 2 : d.letter == 'n' ? sizeof(void*) : 4);
+            const std::size_t width = d.letter == 'b' ? 1 : d.letter == 'h' ? 2 : d.letter == 'n' ? sizeof(void*) : 4;
+            d.dest = null ? nullptr : blocks.Make(width);
             args.push_back({false, 0, d.dest});
         }
         directives.push_back(d);
