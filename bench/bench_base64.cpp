@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "BenchmarkRatios.h"
+
 namespace {
 
 constexpr std::size_t kSize = 1 << 20;
@@ -78,27 +80,6 @@ BENCHMARK(BM_OpenSSLEncodeBlock);
 BENCHMARK(BM_KeelwardBase64Decode);
 BENCHMARK(BM_OpenSSLDecodeBlock);
 
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& run : runs) {
-            if (run.run_type == Run::RT_Iteration || run.aggregate_name == "median") {
-                times[run.run_name.function_name] = run.GetAdjustedCPUTime();
-            }
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
-    std::map<std::string, double> times;
-};
-
-void PrintRatio(const RatioReporter& reporter, const char* label, const char* ours, const char* theirs) {
-    const auto a = reporter.times.find(ours);
-    const auto b = reporter.times.find(theirs);
-    if (a == reporter.times.end() || b == reporter.times.end()) return;
-    std::printf("%-34s %6.2fx  (%s)\n", label, b->second / a->second,
-                a->second <= b->second ? "at least as fast" : "SLOWER");
-}
-
 // Both libraries must produce the same text and the same bytes.
 bool SameResults() {
     const Fixture& f = Shared();
@@ -116,6 +97,11 @@ bool SameResults() {
            std::memcmp(theirs.data(), f.data.data(), kSize) == 0;
 }
 
+constexpr keelward::bench::Comparison kComparisons[] = {
+    {"BM_KeelwardBase64Encode", "BM_OpenSSLEncodeBlock", "goal >= 1"},
+    {"BM_KeelwardBase64Decode", "BM_OpenSSLDecodeBlock", "goal >= 1"},
+};
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -124,12 +110,8 @@ int main(int argc, char** argv) {
         return EXIT_FAILURE;
     }
     std::puts("results identical to OpenSSL on 1 MiB of random data");
-    benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    std::puts("\nspeed relative to OpenSSL (CPU time of OpenSSL / CPU time of keelward):");
-    PrintRatio(reporter, "Base64Encode vs EVP_EncodeBlock", "BM_KeelwardBase64Encode", "BM_OpenSSLEncodeBlock");
-    PrintRatio(reporter, "Base64Decode vs EVP_DecodeBlock", "BM_KeelwardBase64Decode", "BM_OpenSSLDecodeBlock");
-    benchmark::Shutdown();
+    keelward::bench::RatioReporter reporter;
+    if (!keelward::bench::RunBenchmarks(argc, argv, reporter)) return EXIT_FAILURE;
+    reporter.PrintRatios("Speed relative to OpenSSL", kComparisons);
     return 0;
 }

@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "BenchmarkRatios.h"
+
 namespace {
 
 using namespace keelward;
@@ -130,59 +132,24 @@ BENCHMARK(BM_DataBufferAppendData)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_vector_insert)->Unit(benchmark::kMillisecond);
 
 // Prints the usual table and remembers each run's time for the ratios.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& inRuns) override {
-        // CPU time: the machine is shared, and waiting for it is not the code's cost.
-        // With repetitions, the median stands for the benchmark.
-        for (const Run& run : inRuns) {
-            if (run.error_occurred) continue;
-            const std::string name = run.run_name.str();
-            if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median") {
-                mSeconds[name] = run.GetAdjustedCPUTime();
-                mFromMedian[name] = true;
-            } else if (run.run_type == Run::RT_Iteration && !mFromMedian[name]) {
-                mSeconds[name] = run.GetAdjustedCPUTime();
-            }
-        }
-        ConsoleReporter::ReportRuns(inRuns);
-    }
 
-    void PrintRatios() const {
-        struct Pair {
-            const char* library;
-            const char* reference;
-        };
-        static constexpr Pair kPairs[] = {
-            {"BM_BlockSet/0", "BM_memset/0"},         {"BM_BlockSet/3", "BM_memset/3"},
-            {"BM_BlockClear/0", "BM_memset_zero/0"},  {"BM_BlockClear/3", "BM_memset_zero/3"},
-            {"BM_BlockCompare/0", "BM_memcmp/0"},     {"BM_BlockCompare/3", "BM_memcmp/3"},
-            {"BM_MemEqual/0", "BM_memcmp/0"},         {"BM_MemEqual/3", "BM_memcmp/3"},
-            {"BM_DataBufferAppendData", "BM_vector_insert"},
-        };
-        std::printf("\nSpeed relative to the reference (reference CPU time / library CPU time;"
-                    " /3 = misaligned by 3):\n");
-        for (const Pair& pair : kPairs) {
-            const auto library = mSeconds.find(pair.library);
-            const auto reference = mSeconds.find(pair.reference);
-            if (library == mSeconds.end() || reference == mSeconds.end()) continue;
-            std::printf("  %-26s vs %-20s %6.2f\n", pair.library, pair.reference, reference->second / library->second);
-        }
-    }
-
-private:
-    std::map<std::string, double> mSeconds;
-    std::map<std::string, bool> mFromMedian;
+constexpr keelward::bench::Comparison kComparisons[] = {
+    {"BM_BlockSet/0", "BM_memset/0", "aligned (goal >= 0.5)"},
+    {"BM_BlockSet/3", "BM_memset/3", "misaligned by 3 (goal >= 0.5)"},
+    {"BM_BlockClear/0", "BM_memset_zero/0", "aligned (goal >= 0.5)"},
+    {"BM_BlockClear/3", "BM_memset_zero/3", "misaligned by 3 (goal >= 0.5)"},
+    {"BM_BlockCompare/0", "BM_memcmp/0", "aligned (goal >= 0.5)"},
+    {"BM_BlockCompare/3", "BM_memcmp/3", "misaligned by 3 (goal >= 0.5)"},
+    {"BM_MemEqual/0", "BM_memcmp/0", "aligned (goal >= 0.5)"},
+    {"BM_MemEqual/3", "BM_memcmp/3", "misaligned by 3 (goal >= 0.5)"},
+    {"BM_DataBufferAppendData", "BM_vector_insert", "16-byte pieces up to 64 MiB"},
 };
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    reporter.PrintRatios();
-    benchmark::Shutdown();
+    keelward::bench::RatioReporter reporter;
+    if (!keelward::bench::RunBenchmarks(argc, argv, reporter)) return 1;
+    reporter.PrintRatios("Speed relative to the C library and std::vector", kComparisons);
     return 0;
 }

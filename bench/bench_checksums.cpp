@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "BenchmarkRatios.h"
+
 namespace {
 
 constexpr std::size_t kSize = 1 << 20;
@@ -53,26 +55,11 @@ BENCHMARK(BM_KeelwardAdler32);
 BENCHMARK(BM_ZlibAdler32);
 
 // Keeps the time per iteration of every run, to print the ratios at the end.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& run : runs) {
-            if (run.run_type == Run::RT_Iteration || run.aggregate_name == "median") {
-                times[run.run_name.function_name] = run.GetAdjustedCPUTime();
-            }
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
-    std::map<std::string, double> times;
-};
 
-void PrintRatio(const RatioReporter& reporter, const char* label, const char* ours, const char* theirs) {
-    const auto a = reporter.times.find(ours);
-    const auto b = reporter.times.find(theirs);
-    if (a == reporter.times.end() || b == reporter.times.end()) return;
-    std::printf("%-34s %6.2fx  (%s)\n", label, b->second / a->second,
-                a->second <= b->second ? "at least as fast" : "SLOWER");
-}
+constexpr keelward::bench::Comparison kComparisons[] = {
+    {"BM_KeelwardCRC32", "BM_ZlibCRC32", "goal >= 1"},
+    {"BM_KeelwardAdler32", "BM_ZlibAdler32", "goal >= 1"},
+};
 
 }  // namespace
 
@@ -84,12 +71,8 @@ int main(int argc, char** argv) {
         return EXIT_FAILURE;
     }
     std::puts("results identical to zlib on 1 MiB of random data");
-    benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    std::puts("\nspeed relative to zlib (CPU time of zlib / CPU time of keelward):");
-    PrintRatio(reporter, "CRC32 vs zlib crc32", "BM_KeelwardCRC32", "BM_ZlibCRC32");
-    PrintRatio(reporter, "Adler32 vs zlib adler32", "BM_KeelwardAdler32", "BM_ZlibAdler32");
-    benchmark::Shutdown();
+    keelward::bench::RatioReporter reporter;
+    if (!keelward::bench::RunBenchmarks(argc, argv, reporter)) return EXIT_FAILURE;
+    reporter.PrintRatios("Speed relative to zlib", kComparisons);
     return 0;
 }

@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "BenchmarkRatios.h"
+
 namespace {
 
 const std::vector<std::string>& Numbers() {
@@ -79,25 +81,10 @@ BENCHMARK(BM_Strtol);
 BENCHMARK(BM_KeelwardTextToIPv4Address);
 BENCHMARK(BM_InetPton);
 
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& run : runs) {
-            if (run.run_type == Run::RT_Iteration || run.aggregate_name == "median") {
-                times[run.run_name.function_name] = run.GetAdjustedCPUTime();
-            }
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
-    std::map<std::string, double> times;
+constexpr keelward::bench::Comparison kComparisons[] = {
+    {"BM_KeelwardTextToInt32", "BM_Strtol"},
+    {"BM_KeelwardTextToIPv4Address", "BM_InetPton", "also reads a port and a prefix"},
 };
-
-void PrintRatio(const RatioReporter& reporter, const char* label, const char* ours, const char* theirs) {
-    const auto a = reporter.times.find(ours);
-    const auto b = reporter.times.find(theirs);
-    if (a == reporter.times.end() || b == reporter.times.end()) return;
-    std::printf("%-34s %6.2fx\n", label, b->second / a->second);
-}
 
 }  // namespace
 
@@ -108,12 +95,8 @@ int main(int argc, char** argv) {
             return EXIT_FAILURE;
         }
     }
-    benchmark::Initialize(&argc, argv);
-    RatioReporter reporter;
-    benchmark::RunSpecifiedBenchmarks(&reporter);
-    std::puts("\nspeed relative to the C library (CPU time of libc / CPU time of keelward):");
-    PrintRatio(reporter, "TextToInt32 vs strtol", "BM_KeelwardTextToInt32", "BM_Strtol");
-    PrintRatio(reporter, "TextToIPv4Address vs inet_pton", "BM_KeelwardTextToIPv4Address", "BM_InetPton");
-    benchmark::Shutdown();
+    keelward::bench::RatioReporter reporter;
+    if (!keelward::bench::RunBenchmarks(argc, argv, reporter)) return EXIT_FAILURE;
+    reporter.PrintRatios("Speed relative to the C library", kComparisons);
     return 0;
 }

@@ -9,7 +9,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools qt6-qpa-plugins libgl-dev
   clang libclang-rt-14-dev
-  xvfb xauth
+  xvfb xauth dbus-daemon
   locales
 )
 

@@ -1,4 +1,5 @@
 #include <keelward/buffers/BlockOperations.h>
+#include <keelward/platform/MemoryManager/MacMemory.h>
 
 #include <cstddef>
 #include <cstdint>
@@ -116,8 +117,16 @@ void MemTrash(UInt32 inCount, void* outDest) {
 }
 
 void BlockClear(void* outDest, UInt32 inCount) {
-    // The library's own path until the platform offers a block-zeroing call to defer to.
-    SetBytes(static_cast<UInt8*>(outDest), inCount, 0);
+    // The Memory Manager's own block-zeroing call does the whole job. It takes a
+    // signed size, so a count above its range goes in pieces.
+    auto* bytes = static_cast<UInt8*>(outDest);
+    constexpr UInt32 kLargestPiece = 0x7FFFFFFF;
+    while (inCount > 0) {
+        const UInt32 piece = inCount < kLargestPiece ? inCount : kLargestPiece;
+        BlockZero(bytes, static_cast<Size>(piece));
+        bytes += piece;
+        inCount -= piece;
+    }
 }
 
 void BlockSwap(void* ioFirst, void* ioSecond, UInt32 inCount) {

@@ -1,47 +1,14 @@
 #include <keelward/buffers/Pack.h>
+#include <keelward/buffers/PackingInternal.h>
 
 #include <cstddef>
 #include <cstring>
 
 namespace keelward {
 
-namespace {
-
-// Writes `inValue` as a big-endian number of `inCount` bytes, zero-extended above 4.
-UInt8* PutBigEndian(UInt8* outDest, UInt32 inCount, UInt32 inValue) {
-    for (UInt32 i = inCount; i > 0; --i) {
-        const UInt32 shift = (i - 1) * 8;
-        *outDest++ = shift < 32 ? static_cast<UInt8>(inValue >> shift) : 0;
-    }
-    return outDest;
-}
-
-// Reads `inCount` bytes as a big-endian number, keeping its low 32 bits.
-UInt32 GetBigEndian(const UInt8* inSource, UInt32 inCount) {
-    UInt32 value = 0;
-    for (UInt32 i = 0; i < inCount; ++i) value = (value << 8) | inSource[i];
-    return value;
-}
-
-// Keeps its own copy of the caller's list, so that helpers may consume it freely.
-class ArgumentList {
-public:
-    explicit ArgumentList(va_list inArgs) { va_copy(mArgs, inArgs); }
-    ~ArgumentList() { va_end(mArgs); }
-    ArgumentList(const ArgumentList&) = delete;
-    ArgumentList& operator=(const ArgumentList&) = delete;
-
-    UInt32 Integer() { return va_arg(mArgs, unsigned int); }
-    template <typename T>
-    T* Pointer() {
-        return static_cast<T*>(va_arg(mArgs, void*));
-    }
-
-private:
-    va_list mArgs;
-};
-
-}  // namespace
+using packing::ArgumentList;
+using packing::GetBigEndian;
+using packing::PutBigEndian;
 
 SInt32 PackedSizeVAList(UInt32* outSize, const char* inFormat, va_list inArgs) {
     ArgumentList args(inArgs);

@@ -1,4 +1,5 @@
 #include <keelward/buffers/PackData.h>
+#include <keelward/buffers/PackingInternal.h>
 
 #include <keelward/strings/Latin1MacTables.h>
 
@@ -9,6 +10,10 @@
 #include <cstring>
 
 namespace keelward {
+
+using packing::ArgumentList;
+using packing::GetBigEndian;
+using packing::PutBigEndian;
 
 namespace {
 
@@ -25,20 +30,9 @@ constexpr UInt32 ReversedWidth(char inLetter) {
 
 constexpr UInt32 DigitWidth(char inLetter) { return inLetter >= '1' && inLetter <= '9' ? UInt32(inLetter - '0') : 0; }
 
-UInt8* PutBigEndian(UInt8* outDest, UInt32 inWidth, UInt32 inValue) {
-    for (UInt32 i = inWidth; i > 0; --i) *outDest++ = static_cast<UInt8>(inValue >> ((i - 1) * 8));
-    return outDest;
-}
-
 UInt8* PutLittleEndian(UInt8* outDest, UInt32 inWidth, UInt32 inValue) {
     for (UInt32 i = 0; i < inWidth; ++i) *outDest++ = static_cast<UInt8>(inValue >> (i * 8));
     return outDest;
-}
-
-UInt32 GetBigEndian(const UInt8* inSource, UInt32 inWidth) {
-    UInt32 value = 0;
-    for (UInt32 i = 0; i < inWidth; ++i) value = (value << 8) | inSource[i];
-    return value;
 }
 
 UInt32 GetLittleEndian(const UInt8* inSource, UInt32 inWidth) {
@@ -50,24 +44,6 @@ UInt32 GetLittleEndian(const UInt8* inSource, UInt32 inWidth) {
 void Translate(const UInt8* inSource, UInt32 inCount, UInt8* outDest, const std::array<UInt8, 256>& inTable) {
     for (UInt32 i = 0; i < inCount; ++i) outDest[i] = inTable[inSource[i]];
 }
-
-// Keeps its own copy of the caller's list, so that helpers may consume it freely.
-class ArgumentList {
-public:
-    explicit ArgumentList(va_list inArgs) { va_copy(mArgs, inArgs); }
-    ~ArgumentList() { va_end(mArgs); }
-    ArgumentList(const ArgumentList&) = delete;
-    ArgumentList& operator=(const ArgumentList&) = delete;
-
-    UInt32 Integer() { return va_arg(mArgs, unsigned int); }
-    template <typename T>
-    T* Pointer() {
-        return static_cast<T*>(va_arg(mArgs, void*));
-    }
-
-private:
-    va_list mArgs;
-};
 
 template <typename T>
 void Store(T* outDest, UInt32 inValue) {
