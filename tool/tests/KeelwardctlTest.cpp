@@ -18,23 +18,14 @@ namespace keelward {
 namespace {
 
 namespace fs = std::filesystem;
+using testing::Bytes;
+using testing::ReadFile;
+using testing::WriteFile;
 
 struct Outcome {
     std::string output;
     int exitStatus = -1;
 };
-
-std::vector<UInt8> ReadFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::vector<UInt8>(std::istreambuf_iterator<char>(in), {});
-}
-
-void WriteFile(const fs::path& path, const std::vector<UInt8>& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
-}
-
-std::vector<UInt8> Bytes(std::string_view text) { return std::vector<UInt8>(text.begin(), text.end()); }
 
 std::vector<UInt8> Encoded(std::string_view password) {
     std::vector<UInt8> bytes = Bytes(password);

@@ -9,9 +9,8 @@
 namespace keelward {
 namespace {
 
+using testing::Bytes;
 using testing::ImageBuilder;
-
-std::vector<UInt8> Bytes(std::string_view text) { return std::vector<UInt8>(text.begin(), text.end()); }
 
 // An emulator-style image: no bank header, variables in "system", other partitions around.
 std::vector<UInt8> EmulatorImage() {

@@ -1,4 +1,5 @@
-// NVRAM images for tests, built partition by partition.
+// NVRAM images for tests, built partition by partition, and the file helpers the
+// store's tests share.
 #pragma once
 
 #include <keelward/platform/IOKit/NvramImage.h>
@@ -7,10 +8,25 @@
 
 #include <algorithm>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string_view>
 #include <vector>
 
 namespace keelward::testing {
+
+inline std::vector<UInt8> Bytes(std::string_view text) { return std::vector<UInt8>(text.begin(), text.end()); }
+
+inline std::vector<UInt8> ReadFile(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<UInt8>(std::istreambuf_iterator<char>(in), {});
+}
+
+inline void WriteFile(const std::filesystem::path& path, const std::vector<UInt8>& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+}
 
 class ImageBuilder {
 public:
