@@ -1,6 +1,8 @@
 // The store under faults: writers killed at random moments, a full or read-only
 // filesystem, a folder that has gone. Each fault gives a clear status, and the image
 // keeps every write that completed and nothing half-done.
+#include "NvramTestImages.h"
+
 #include <keelward/platform/IOKit/NvramStore.h>
 
 #include <gtest/gtest.h>
@@ -19,7 +21,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <random>
 #include <set>
 #include <string>
@@ -31,12 +32,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::vector<UInt8> ReadFile(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::vector<UInt8>(std::istreambuf_iterator<char>(in), {});
-}
-
-std::vector<UInt8> Bytes(std::string_view text) { return std::vector<UInt8>(text.begin(), text.end()); }
+using testing::Bytes;
+using testing::ReadFile;
 
 class NvramFaultTest : public ::testing::Test {
 protected:
