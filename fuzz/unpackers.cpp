@@ -14,37 +14,21 @@
 #include <string>
 #include <vector>
 
+#include "VariableArguments.h"
+
 using namespace keelward;
 
 namespace {
+
+using testing::Argument;
+using testing::Arguments;
+using testing::Dispatch;
+using testing::kMaxArguments;
 
 void Check(bool condition) {
     if (!condition) std::abort();
 }
 
-// One variable argument: an unsigned int or an address, passed with its own type.
-struct Argument {
-    bool isInteger;
-    unsigned int integer;
-    void* pointer;
-};
-using Arguments = std::vector<Argument>;
-
-constexpr std::size_t kMaxArguments = 8;
-
-// Calls `inCall` with the arguments as a real variable argument list, each with its
-// own type: the list's shape is built up one argument at a time.
-template <typename Call, typename... Passed>
-SInt32 Dispatch(const Call& inCall, const Arguments& inArgs, Passed... inPassed) {
-    constexpr std::size_t index = sizeof...(Passed);
-    if constexpr (index == kMaxArguments) {
-        return inCall(inPassed...);
-    } else {
-        if (index == inArgs.size()) return inCall(inPassed...);
-        if (inArgs[index].isInteger) return Dispatch(inCall, inArgs, inPassed..., inArgs[index].integer);
-        return Dispatch(inCall, inArgs, inPassed..., inArgs[index].pointer);
-    }
-}
 
 // Exact-size heap blocks, filled with a marker so that stored bytes can be told apart.
 class Blocks {
@@ -64,9 +48,9 @@ private:
 // Unpack. In the format, a count or capacity follows its letter as ":<decimal>"
 // (none is 0), and "!" before a letter passes a null destination; so "Dn:3s:8\n..."
 // unpacks a 3-byte run and a string into 8 bytes.
-class Spec {
+class PackedInput {
 public:
-    Spec(const uint8_t* inData, size_t inSize) {
+    PackedInput(const uint8_t* inData, size_t inSize) {
         const auto* newline = static_cast<const uint8_t*>(std::memchr(inData, '\n', inSize));
         const size_t formatEnd = newline != nullptr ? static_cast<size_t>(newline - inData) : inSize;
         mFormat.assign(reinterpret_cast<const char*>(inData), formatEnd);
@@ -97,7 +81,7 @@ private:
 
 // Destination block size for a count or capacity: the amount itself, or, when it is
 // too large to allocate, the most a correct unpacker can store from the data.
-std::size_t BlockFor(UInt32 inAmount, const Spec& inSpec) {
+std::size_t BlockFor(UInt32 inAmount, const PackedInput& inSpec) {
     return inAmount <= 4096 ? inAmount : inSpec.Data().size() + 1;
 }
 
@@ -115,7 +99,7 @@ UInt32 DigitOrReversedWidth(char inLetter) {
     return inLetter != '\0' && reversed != nullptr ? static_cast<UInt32>(reversed - "@#$%^&*(") + 2 : 0;
 }
 
-void FuzzUnpackData(Spec& input, Blocks& blocks) {
+void FuzzUnpackData(PackedInput& input, Blocks& blocks) {
     std::vector<Directive> directives;
     Arguments args;
     std::string format;
@@ -206,7 +190,7 @@ void FuzzUnpackData(Spec& input, Blocks& blocks) {
     Check(result == expected);
 }
 
-void FuzzUnpack(Spec& input, Blocks& blocks) {
+void FuzzUnpack(PackedInput& input, Blocks& blocks) {
     std::vector<Directive> directives;
     Arguments args;
     std::string format;
@@ -294,7 +278,7 @@ void FuzzUnpack(Spec& input, Blocks& blocks) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size == 0) return 0;
-    Spec input(data, size);
+    PackedInput input(data, size);
     Blocks blocks;
     if (data[0] == 'D') {
         FuzzUnpackData(input, blocks);

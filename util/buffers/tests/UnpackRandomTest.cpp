@@ -15,37 +15,20 @@
 #include <string>
 #include <vector>
 
+#include "VariableArguments.h"
+
 namespace keelward {
 namespace {
 
+using testing::Argument;
+using testing::Arguments;
+using testing::Dispatch;
+using testing::Integer;
+using testing::kMaxArguments;
+using testing::Pointer;
+
 using Bytes = std::vector<UInt8>;
 
-// One variable argument: an unsigned int or an address, passed with its own type.
-struct Argument {
-    bool isInteger;
-    unsigned int integer;
-    void* pointer;
-};
-using Arguments = std::vector<Argument>;
-
-Argument Integer(UInt32 inValue) { return {true, inValue, nullptr}; }
-Argument Pointer(const void* inAddress) { return {false, 0, const_cast<void*>(inAddress)}; }
-
-constexpr std::size_t kMaxArguments = 8;
-
-// Calls `inCall` with the arguments as a real variable argument list, each with its
-// own type: the list's shape is built up one argument at a time.
-template <typename Call, typename... Passed>
-SInt32 Dispatch(const Call& inCall, const Arguments& inArgs, Passed... inPassed) {
-    constexpr std::size_t index = sizeof...(Passed);
-    if constexpr (index == kMaxArguments) {
-        return inCall(inPassed...);
-    } else {
-        if (index == inArgs.size()) return inCall(inPassed...);
-        if (inArgs[index].isInteger) return Dispatch(inCall, inArgs, inPassed..., inArgs[index].integer);
-        return Dispatch(inCall, inArgs, inPassed..., inArgs[index].pointer);
-    }
-}
 
 // Owns the exact-size heap blocks of one test case.
 class Blocks {
