@@ -1,3 +1,4 @@
+#include <keelward/platform/CoreFoundation/CFOwned.h>
 #include <keelward/platform/CoreFoundation/CFBundleInternal.h>
 #include <keelward/platform/CoreFoundation/CFData.h>
 #include <keelward/platform/CoreFoundation/CFRuntimeInternal.h>
@@ -10,12 +11,6 @@
 
 namespace keelward {
 namespace {
-
-// Releases a CoreFoundation object at the end of a scope.
-struct Released {
-    CFTypeRef object;
-    ~Released() { CFRelease(object); }
-};
 
 std::string Text(CFTypeRef value) {
     char buffer[64] = {};
@@ -37,9 +32,9 @@ protected:
         EXPECT_EQ(CFRuntimeLiveObjectCount(), liveBefore) << "objects leaked";
     }
     static CFTypeRef Lookup(const char* key) {
-        Released keyString{CFStringCreateWithCString(kCFAllocatorDefault, key, kCFStringEncodingUTF8)};
+        const CFOwned<CFTypeRef> keyString(CFStringCreateWithCString(kCFAllocatorDefault, key, kCFStringEncodingUTF8));
         return CFBundleGetValueForInfoDictionaryKey(CFBundleGetMainBundle(),
-                                                    static_cast<CFStringRef>(keyString.object));
+                                                    static_cast<CFStringRef>(keyString.get()));
     }
     CFIndex liveBefore = 0;
 };

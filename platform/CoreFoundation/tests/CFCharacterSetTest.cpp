@@ -1,3 +1,4 @@
+#include <keelward/platform/CoreFoundation/CFOwned.h>
 #include <keelward/platform/CoreFoundation/CFCharacterSet.h>
 #include <keelward/platform/CoreFoundation/CFRuntimeInternal.h>
 
@@ -7,11 +8,6 @@
 
 namespace keelward {
 namespace {
-
-struct Released {
-    CFTypeRef object;
-    ~Released() { CFRelease(object); }
-};
 
 CFStringRef MakeString(std::u16string_view text) {
     return CFStringCreateWithCharacters(kCFAllocatorDefault, text.data(), static_cast<CFIndex>(text.size()));
@@ -56,7 +52,7 @@ TEST(CFCharacterSet, PredefinedSetsAreSharedAndNeverDestroyed) {
     EXPECT_TRUE(CFCharacterSetIsCharacterMember(CFCharacterSetGetPredefined(kCFCharacterSetLetter), u'q'));
     // Not mutable: adding does nothing.
     CFStringRef digits = MakeString(u"7");
-    Released guard{digits};
+    const CFOwned<CFTypeRef> guard(digits);
     CFCharacterSetAddCharactersInString(const_cast<CFMutableCharacterSetRef>(letters), digits);
     EXPECT_FALSE(CFCharacterSetIsCharacterMember(letters, u'7'));
 }
@@ -65,9 +61,9 @@ TEST(CFCharacterSet, SetsFromStringsAndMutableCopies) {
     const CFIndex live = CFRuntimeLiveObjectCount();
     {
         CFStringRef text = MakeString(u"ab\U0001D49C\xDC00");  // a pair and a lone low surrogate
-        Released guardText{text};
+        const CFOwned<CFTypeRef> guardText(text);
         CFCharacterSetRef set = CFCharacterSetCreateWithCharactersInString(kCFAllocatorDefault, text);
-        Released guardSet{set};
+        const CFOwned<CFTypeRef> guardSet(set);
         ASSERT_NE(set, nullptr);
         EXPECT_TRUE(CFCharacterSetIsCharacterMember(set, u'a'));
         EXPECT_FALSE(CFCharacterSetIsCharacterMember(set, u'c'));
@@ -76,9 +72,9 @@ TEST(CFCharacterSet, SetsFromStringsAndMutableCopies) {
         EXPECT_TRUE(CFCharacterSetIsCharacterMember(set, 0xDC00));
 
         CFMutableCharacterSetRef copy = CFCharacterSetCreateMutableCopy(kCFAllocatorDefault, set);
-        Released guardCopy{copy};
+        const CFOwned<CFTypeRef> guardCopy(copy);
         CFStringRef more = MakeString(u"'");
-        Released guardMore{more};
+        const CFOwned<CFTypeRef> guardMore(more);
         CFCharacterSetAddCharactersInString(copy, more);
         EXPECT_TRUE(CFCharacterSetIsCharacterMember(copy, u'\''));
         EXPECT_TRUE(CFCharacterSetIsCharacterMember(copy, u'b'));
@@ -90,7 +86,7 @@ TEST(CFCharacterSet, SetsFromStringsAndMutableCopies) {
     EXPECT_EQ(CFCharacterSetCreateMutableCopy(kCFAllocatorDefault, nullptr), nullptr);
     EXPECT_FALSE(CFCharacterSetIsCharacterMember(nullptr, u'a'));
     CFStringRef notASet = MakeString(u"a");
-    Released guard{notASet};
+    const CFOwned<CFTypeRef> guard(notASet);
     EXPECT_FALSE(CFCharacterSetIsCharacterMember(reinterpret_cast<CFCharacterSetRef>(notASet), u'a'));
 }
 

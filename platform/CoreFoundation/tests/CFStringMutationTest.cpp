@@ -1,3 +1,4 @@
+#include <keelward/platform/CoreFoundation/CFOwned.h>
 #include <keelward/platform/CoreFoundation/CFRuntimeInternal.h>
 
 #include <gtest/gtest.h>
@@ -6,11 +7,6 @@
 
 namespace keelward {
 namespace {
-
-struct Released {
-    CFTypeRef object;
-    ~Released() { CFRelease(object); }
-};
 
 std::u16string Characters(CFStringRef string) {
     std::u16string out(static_cast<std::size_t>(CFStringGetLength(string)), u'\0');
@@ -30,7 +26,7 @@ CFStringRef MakeString(std::u16string_view text) {
 
 TEST(CFStringMutation, DeleteAndReplaceEditOnlyRangesInsideTheString) {
     CFStringRef with = MakeString(u"XY");
-    Released guardWith{with};
+    const CFOwned<CFTypeRef> guardWith(with);
     struct Case {
         CFRange range;
         bool replace;
@@ -44,7 +40,7 @@ TEST(CFStringMutation, DeleteAndReplaceEditOnlyRangesInsideTheString) {
     };
     for (const Case& c : cases) {
         CFMutableStringRef string = MakeMutable(u"hello");
-        Released guard{string};
+        const CFOwned<CFTypeRef> guard(string);
         if (c.replace) {
             CFStringReplace(string, c.range, with);
         } else {
@@ -56,13 +52,13 @@ TEST(CFStringMutation, DeleteAndReplaceEditOnlyRangesInsideTheString) {
 
 TEST(CFStringMutation, ReplacingWithItselfReadsTheOldContents) {
     CFMutableStringRef string = MakeMutable(u"abc");
-    Released guard{string};
+    const CFOwned<CFTypeRef> guard(string);
     CFStringReplace(string, CFRangeMake(1, 1), string);
     EXPECT_EQ(Characters(string), u"aabcc");
     CFStringReplaceAll(string, string);
     EXPECT_EQ(Characters(string), u"aabcc");
     CFStringRef other = MakeString(u"new");
-    Released guardOther{other};
+    const CFOwned<CFTypeRef> guardOther(other);
     CFStringReplaceAll(string, other);
     EXPECT_EQ(Characters(string), u"new");
     CFStringReplaceAll(string, nullptr);
@@ -71,7 +67,7 @@ TEST(CFStringMutation, ReplacingWithItselfReadsTheOldContents) {
 
 TEST(CFStringMutation, ImmutableStringsAndWrongTypesAreNeverChanged) {
     CFStringRef fixed = MakeString(u"fixed");
-    Released guard{fixed};
+    const CFOwned<CFTypeRef> guard(fixed);
     auto* forced = const_cast<CFMutableStringRef>(fixed);
     CFStringDelete(forced, CFRangeMake(0, 2));
     CFStringReplace(forced, CFRangeMake(0, 1), fixed);
@@ -80,7 +76,7 @@ TEST(CFStringMutation, ImmutableStringsAndWrongTypesAreNeverChanged) {
     EXPECT_EQ(Characters(fixed), u"fixed");
     // A mutable copy is independent of its source.
     CFMutableStringRef copy = CFStringCreateMutableCopy(kCFAllocatorDefault, 0, fixed);
-    Released guardCopy{copy};
+    const CFOwned<CFTypeRef> guardCopy(copy);
     CFStringUppercase(copy, nullptr);
     EXPECT_EQ(Characters(copy), u"FIXED");
     EXPECT_EQ(Characters(fixed), u"fixed");
@@ -90,7 +86,7 @@ TEST(CFStringMutation, ImmutableStringsAndWrongTypesAreNeverChanged) {
 
 TEST(CFStringMutation, CharactersByIndexStayInsideTheString) {
     CFStringRef string = MakeString(u"ab");
-    Released guard{string};
+    const CFOwned<CFTypeRef> guard(string);
     EXPECT_EQ(CFStringGetCharacterAtIndex(string, 0), u'a');
     EXPECT_EQ(CFStringGetCharacterAtIndex(string, 1), u'b');
     EXPECT_EQ(CFStringGetCharacterAtIndex(string, 2), 0);
@@ -120,8 +116,8 @@ TEST(CFStringMutation, CaseMappingIsFullAndLanguageIndependent) {
     for (const Case& c : cases) {
         CFMutableStringRef upper = MakeMutable(c.text);
         CFMutableStringRef lower = MakeMutable(c.text);
-        Released guardUpper{upper};
-        Released guardLower{lower};
+        const CFOwned<CFTypeRef> guardUpper(upper);
+        const CFOwned<CFTypeRef> guardLower(lower);
         CFStringUppercase(upper, nullptr);
         CFStringLowercase(lower, nullptr);
         EXPECT_EQ(Characters(upper), c.upper);
@@ -131,11 +127,11 @@ TEST(CFStringMutation, CaseMappingIsFullAndLanguageIndependent) {
 
 TEST(CFStringMutation, CompareWithOptionsFoldsCaseOnlyWhenAsked) {
     CFStringRef string = MakeString(u"The STRASSE");
-    Released guard{string};
+    const CFOwned<CFTypeRef> guard(string);
     CFStringRef the = MakeString(u"the");
     CFStringRef strasse = MakeString(u"straße");
-    Released guardThe{the};
-    Released guardStrasse{strasse};
+    const CFOwned<CFTypeRef> guardThe(the);
+    const CFOwned<CFTypeRef> guardStrasse(strasse);
     EXPECT_EQ(CFStringCompareWithOptions(string, the, CFRangeMake(0, 3), kCFCompareCaseInsensitive), kCFCompareEqualTo);
     EXPECT_EQ(CFStringCompareWithOptions(string, the, CFRangeMake(0, 3), 0), kCFCompareLessThan);  // 'T' < 't'
     EXPECT_EQ(CFStringCompareWithOptions(string, the, CFRangeMake(0, 2), kCFCompareCaseInsensitive),

@@ -1,3 +1,4 @@
+#include <keelward/platform/CoreFoundation/CFOwned.h>
 #include <keelward/platform/CoreFoundation/CFRuntimeInternal.h>
 
 #include <gtest/gtest.h>
@@ -7,12 +8,6 @@
 
 namespace keelward {
 namespace {
-
-// Releases a CoreFoundation object at the end of a scope.
-struct Released {
-    CFTypeRef object;
-    ~Released() { CFRelease(object); }
-};
 
 std::u16string Characters(CFStringRef string) {
     std::u16string out(static_cast<std::size_t>(CFStringGetLength(string)), u'\0');
@@ -24,7 +19,7 @@ TEST(CFString, EveryMacRomanByteRoundTripsThroughUTF16) {
     std::string all;
     for (int b = 1; b < 256; ++b) all.push_back(static_cast<char>(b));
     CFStringRef string = CFStringCreateWithCString(kCFAllocatorDefault, all.c_str(), kCFStringEncodingMacRoman);
-    Released guard{string};
+    const CFOwned<CFTypeRef> guard(string);
     ASSERT_NE(string, nullptr);
     ASSERT_EQ(CFStringGetLength(string), 255);
     const std::u16string units = Characters(string);
@@ -57,14 +52,14 @@ TEST(CFString, DecodingRefusesBytesTheEncodingLacks) {
     };
     for (const Case& c : cases) {
         CFStringRef string = CFStringCreateWithCString(kCFAllocatorDefault, c.bytes, c.encoding);
-        Released guard{string};
+        const CFOwned<CFTypeRef> guard(string);
         EXPECT_EQ(string != nullptr, c.valid) << c.bytes;
     }
 }
 
 TEST(CFString, GetCStringFailsWithoutTouchingTheBufferWhenTextDoesNotFit) {
     CFStringRef string = CFStringCreateWithCString(kCFAllocatorDefault, "command", kCFStringEncodingMacRoman);
-    Released guard{string};
+    const CFOwned<CFTypeRef> guard(string);
     char buffer[9];
     std::memset(buffer, 'Z', sizeof buffer);
     EXPECT_FALSE(CFStringGetCString(string, buffer, 7, kCFStringEncodingMacRoman));  // no room for the NUL
@@ -77,7 +72,7 @@ TEST(CFString, GetCStringFailsWithoutTouchingTheBufferWhenTextDoesNotFit) {
 TEST(CFString, GetCStringFailsForCharactersWithoutAByte) {
     const UniChar units[] = {u'a', u'\u0141', u'b'};  // Ł: in neither Mac OS Roman nor Latin-1
     CFStringRef string = CFStringCreateWithCharacters(kCFAllocatorDefault, units, 3);
-    Released guard{string};
+    const CFOwned<CFTypeRef> guard(string);
     char buffer[16] = "untouched";
     for (CFStringEncoding encoding : {kCFStringEncodingMacRoman, kCFStringEncodingISOLatin1, kCFStringEncodingASCII}) {
         EXPECT_FALSE(CFStringGetCString(string, buffer, sizeof buffer, encoding));
@@ -97,14 +92,14 @@ TEST(CFString, GetCStringFailsForCharactersWithoutAByte) {
 TEST(CFString, UnpairedSurrogateHasNoUTF8Form) {
     const UniChar units[] = {0xD800, u'x'};
     CFStringRef string = CFStringCreateWithCharacters(kCFAllocatorDefault, units, 2);
-    Released guard{string};
+    const CFOwned<CFTypeRef> guard(string);
     char buffer[16];
     EXPECT_FALSE(CFStringGetCString(string, buffer, sizeof buffer, kCFStringEncodingUTF8));
 }
 
 TEST(CFString, MutableStringsGrowAndCharactersStayInRange) {
     CFMutableStringRef string = CFStringCreateMutable(kCFAllocatorDefault, 0);
-    Released guard{string};
+    const CFOwned<CFTypeRef> guard(string);
     const UniChar hello[] = {u'h', u'e', u'l', u'l', u'o'};
     CFStringAppendCharacters(string, hello, 5);
     CFStringAppendCharacters(string, hello, 2);
@@ -117,7 +112,7 @@ TEST(CFString, MutableStringsGrowAndCharactersStayInRange) {
 
     // An immutable string refuses to change.
     CFStringRef fixed = CFStringCreateWithCharacters(kCFAllocatorDefault, hello, 5);
-    Released guardFixed{fixed};
+    const CFOwned<CFTypeRef> guardFixed(fixed);
     CFStringAppendCharacters(const_cast<CFMutableStringRef>(fixed), hello, 5);
     EXPECT_EQ(CFStringGetLength(fixed), 5);
 }

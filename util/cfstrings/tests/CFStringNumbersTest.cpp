@@ -20,14 +20,14 @@ private:
 
 std::u16string FormattedSigned(SInt64 value) {
     CFMutableStringRef string = MakeMutable(u"previous text");
-    Released guard{string};
+    const CFOwned<CFTypeRef> guard(string);
     SInt64ToFormattedCFString(value, string);
     return Characters(string);
 }
 
 std::u16string FormattedUnsigned(UInt64 value) {
     CFMutableStringRef string = MakeMutable(u"previous text");
-    Released guard{string};
+    const CFOwned<CFTypeRef> guard(string);
     UInt64ToFormattedCFString(value, string);
     return Characters(string);
 }

@@ -86,7 +86,7 @@ TEST(CFStringUtilitiesLifecycle, SetUpAndFinishOwnExactlyTheirSets) {
 
 TEST(CFStringUtilitiesSubstring, CopiesTheRangeOrRefuses) {
     CFStringRef source = CFStringCreateWithCharacters(kCFAllocatorDefault, u"h\u00E9llo", 5);
-    Released guard{source};
+    const CFOwned<CFTypeRef> guard(source);
     struct Case {
         SInt32 start, length;
         SInt32 status;

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <keelward/cfstrings/CFStrings.h>
+#include <keelward/platform/CoreFoundation/CFOwned.h>
 #include <keelward/cfstrings/CFStringUtilitiesInternal.h>
 
 #include <gtest/gtest.h>
@@ -9,12 +10,6 @@
 #include <string>
 
 namespace keelward::test {
-
-// Releases a CoreFoundation object at the end of a scope.
-struct Released {
-    CFTypeRef object;
-    ~Released() { CFRelease(object); }
-};
 
 inline CFMutableStringRef MakeMutable(std::u16string_view text) {
     CFMutableStringRef string = CFStringCreateMutable(kCFAllocatorDefault, 0);
@@ -33,7 +28,7 @@ inline std::u16string Characters(CFStringRef string) {
 template <typename Operation>
 std::u16string Edited(std::u16string_view text, Operation operation, SInt32 status = kNoErr) {
     CFMutableStringRef string = MakeMutable(text);
-    Released guard{string};
+    const CFOwned<CFTypeRef> guard(string);
     EXPECT_EQ(operation(string), status);
     return Characters(string);
 }
